@@ -1,0 +1,44 @@
+// How a report talks to the user. The desk implements it with the system's
+// dialogs and the print menu; the command line with its options.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace corvex {
+
+// Thrown when the user abandons a report (Annulla on a question, Cancel on
+// the progress dialog): no report file is kept, no print menu opens.
+class ReportCancelled : public std::runtime_error {
+public:
+    ReportCancelled() : std::runtime_error("report cancelled") {}
+};
+
+// A failure the user caused or can fix (bad date, missing file, ...): the
+// message says what and where. Database failures come as db::DbError.
+class ReportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// All texts are code page 1252 bytes.
+class Interaction {
+public:
+    virtual ~Interaction() = default;
+    // The system's input box: prompt, title, default answer. nullopt when the
+    // user cancels (the caller abandons the report by throwing ReportCancelled).
+    virtual std::optional<std::string> ask(const std::string& prompt, const std::string& title,
+                                           const std::string& defaultAnswer) = 0;
+    // A yes/no question.
+    virtual bool confirm(const std::string& prompt, const std::string& title, bool defaultYes) = 0;
+    // A warning the user must see; never stops the report.
+    virtual void warn(const std::string& text, const std::string& title) = 0;
+    // The report file is written and closed: show the print menu (modal).
+    virtual void showPrintMenu() = 0;
+    // Progress of a long report ("12/03/2024", "guest 1200 of 3000"). May
+    // throw ReportCancelled when the user stops the report.
+    virtual void progress(const std::string& /*where*/) {}
+};
+
+}  // namespace corvex
