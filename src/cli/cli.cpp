@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <ostream>
@@ -118,6 +119,9 @@ std::string usage() {
                "\n"
                "Reports and their options:\n") +
            reportsUsage() +
+           "\nEvery report also takes:\n"
+           "    --print-stdout, -  when done, print the report on standard output in UTF-8\n"
+           "                       as the preview shows it (otherwise stdout stays empty)\n"
            "\n"
            "Dates are dd/mm/yyyy, ddmmyy (yy < 35: 20yy, else 19yy) or ddmmyyyy; a period\n"
            "may be given in either order. Options take their value as --name VALUE or\n"
@@ -185,7 +189,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "report") {
-        if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+        const auto isHelp = [](const std::string& a) { return a == "--help" || a == "-h"; };
+        if (std::any_of(rest.begin(), rest.end(), isHelp)) {
             out << usage();
             return Ok;
         }

@@ -239,7 +239,7 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
 std::string reportOptionsUsage(const ReportEntry& entry) {
     std::string text;
     for (const auto& o : kOptions) {
-        if (o.applies(entry)) text += std::string("    ") + o.help + "\n";
+        if (o.applies != always && o.applies(entry)) text += std::string("    ") + o.help + "\n";
     }
     return text;
 }

@@ -54,7 +54,8 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args);
 ReportInvocation parseReportArgs(const std::vector<std::string>& args,
                                  const std::vector<ReportEntry>& catalog);
 
-// The options a report takes, one per line, for the help text.
+// The options a report takes besides those every report takes, one per
+// line, for the help text.
 std::string reportOptionsUsage(const ReportEntry& entry);
 
 }  // namespace corvex::cli

@@ -132,6 +132,8 @@ TEST_F(RunTest, HelpVersionAndUnknownCommands) {
     EXPECT_EQ(runCli({"--help"}), Ok);
     for (const auto& e : reportCatalog()) EXPECT_NE(out_.str().find(e.name), std::string::npos);
     EXPECT_NE(out_.str().find("--max-nights"), std::string::npos);
+    EXPECT_EQ(runCli({"report", "summary", "--from", "010124", "--help"}), Ok);
+    EXPECT_NE(out_.str().find("--first-room"), std::string::npos);
     EXPECT_EQ(runCli({"--version"}), Ok);
     EXPECT_EQ(out_.str(), std::string("corvex ") + CORVEX_VERSION + "\n");
     EXPECT_EQ(runCli({"frobnicate"}), BadArguments);
