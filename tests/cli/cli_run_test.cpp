@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -149,7 +150,7 @@ TEST_F(RunTest, BadReportArgumentsExitTwoBeforeAnythingRuns) {
     EXPECT_NE(err_.str().find("--max-nights"), std::string::npos);
     EXPECT_EQ(runCli({"report", "fiscal-detail", "--counter", "uno"}), BadArguments);
     // Nothing was created in the data folder.
-    EXPECT_TRUE(std::filesystem::is_empty(dir_));
+    EXPECT_TRUE(std::filesystem::is_empty(dir()));
 }
 
 TEST_F(RunTest, DemoArgumentsAreChecked) {

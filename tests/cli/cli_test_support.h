@@ -1,58 +1,34 @@
 // Test support for the command line: a fresh data folder as the current
-// directory, and a fixed clock.
+// directory, a fixed clock and workstation number 7.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
+
+#include "support/data_folder.h"
 
 namespace corvex::cli::testing {
 
 class DataFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = std::filesystem::current_path();
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "corvex-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-        if (const char* now = std::getenv("CORVEX_NOW")) savedNow_ = now;
-        hadNow_ = std::getenv("CORVEX_NOW") != nullptr;
+        folder_.emplace();
         setenv("CORVEX_NOW", "15/03/2024 10:30", 1);
-        if (const char* pc = std::getenv("PCLocal")) savedPc_ = pc;
-        hadPc_ = std::getenv("PCLocal") != nullptr;
         setenv("PCLocal", "7", 1);
     }
-    void TearDown() override {
-        std::filesystem::current_path(saved_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-        if (hadNow_) {
-            setenv("CORVEX_NOW", savedNow_.c_str(), 1);
-        } else {
-            unsetenv("CORVEX_NOW");
-        }
-        if (hadPc_) {
-            setenv("PCLocal", savedPc_.c_str(), 1);
-        } else {
-            unsetenv("PCLocal");
-        }
-    }
-    static void writeFile(const std::string& name, const std::string& bytes) {
-        std::ofstream f(name, std::ios::binary);
-        f << bytes;
-    }
+    // The folder restores the environment and the current directory.
+    void TearDown() override { folder_.reset(); }
 
-    std::filesystem::path dir_;
+    const std::string& dir() const { return folder_->path(); }
+    void writeFile(const std::string& name, const std::string& bytes) const {
+        folder_->writeFile(name, bytes);
+    }
 
   private:
-    std::filesystem::path saved_;
-    std::string savedNow_, savedPc_;
-    bool hadNow_ = false, hadPc_ = false;
+    std::optional<test::TempDataFolder> folder_;
 };
 
 }  // namespace corvex::cli::testing
