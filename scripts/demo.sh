@@ -3,7 +3,7 @@
 # time) and runs a report on it through the command line, printed on the
 # terminal. Override the report with CORVEX_DEMO_REPORT (a report name and
 # its options), e.g.
-#   CORVEX_DEMO_REPORT="arrivals --from 01/03/2024 --to 31/03/2024" scripts/demo.sh
+#   CORVEX_DEMO_REPORT="arrivals --from 01/11/2025 --to 30/11/2025" scripts/demo.sh
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,10 +15,10 @@ CORVEX_TARGET=corvex "$root/scripts/build.sh"
 rm -rf "$data"
 "$build/corvex" demo "$data" --size hotel --seed 1
 
-# The demo hotel's clock: its guests, charges and documents lie around this day.
-export CORVEX_NOW="${CORVEX_NOW:-15/03/2024 12:00}"
+# The demo hotel's data ends on 31/12/2025: that day is its "today".
+export CORVEX_NOW="${CORVEX_NOW:-31/12/2025 12:00}"
 export PCLocal="${PCLocal:-1}"
-report="${CORVEX_DEMO_REPORT:-summary --from 01/03/2024 --to 31/03/2024}"
+report="${CORVEX_DEMO_REPORT:-summary --from 01/12/2025 --to 31/12/2025}"
 
 cd "$data"
 # shellcheck disable=SC2086  # the report and its options are separate words
