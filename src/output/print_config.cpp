@@ -7,6 +7,7 @@
 #include "common/environment.h"
 #include "common/text.h"
 #include "data/engine/database.h"
+#include "data/engine/error.h"
 
 namespace corvex {
 
@@ -122,10 +123,14 @@ std::optional<ConfigStampa> configuraStampa(const SceltaStampa& scelta) {
         }
         if (!found) return std::nullopt;
         SetStampaRecord set;
-        auto sets = database.openRecordset("SetStampa");
-        if (sets.findFirst("TipoStampa = " + str(leadingNumber(tipo)))) {
-            set = leggiRecordSetStampa(sets.field("Compresso").toText(),
-                                       sets.field("Grassetto").toText());
+        try {
+            auto sets = database.openRecordset("SetStampa");
+            if (sets.findFirst("TipoStampa = " + str(leadingNumber(tipo)))) {
+                set = leggiRecordSetStampa(sets.field("Compresso").toText(),
+                                           sets.field("Grassetto").toText());
+            }
+        } catch (const db::DbError&) {
+            // No SetStampa table: as a missing record, raw mode with defaults.
         }
         const auto& cp = set.compresso;
         const auto& gr = set.grassetto;

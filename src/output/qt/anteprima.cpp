@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "common/environment.h"
@@ -90,7 +91,8 @@ void Anteprima::premuto(int index) {
             case 1: {
                 QFont f = text_->font();
                 if (f.pointSizeF() > 1) {
-                    f.setPointSizeF(f.pointSizeF() - 1);
+                    // Never below one point: 11.25 would otherwise reach 0.25.
+                    f.setPointSizeF(std::max(1.0, f.pointSizeF() - 1));
                     text_->setFont(f);
                 }
                 return;
