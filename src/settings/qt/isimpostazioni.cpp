@@ -61,6 +61,8 @@ void selectCode(QComboBox* box, int code) {
     if (i >= 0) {
         box->setCurrentIndex(i);
     } else if (box->isEditable()) {
+        // A code the list does not hold (or none yet): shown as typed text.
+        box->setCurrentIndex(-1);
         box->setEditText(code ? QString::number(code) : QString());
     }
 }
