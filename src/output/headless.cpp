@@ -17,7 +17,20 @@ namespace {
         "programma");
 }
 
+RenderStampante& registered() {
+    static RenderStampante render;
+    return render;
+}
+
 }  // namespace
+
+void registraRenderStampante(RenderStampante render) {
+    registered() = std::move(render);
+}
+
+const RenderStampante& renderStampanteRegistrato() {
+    return registered();
+}
 
 ConfigStampa configPDF(const std::string& destinazione, bool compressa, bool orizzontale,
                        bool fronteRetro) {

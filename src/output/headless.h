@@ -27,6 +27,12 @@ struct RichiestaUscita {
 using RenderStampante = std::function<void(
     const ConfigStampa& config, const std::vector<std::string>& lines, const std::string& pdfPath)>;
 
+// The renderer of this build: the desktop build registers
+// corvex::qt::renderStampante at start-up (before the command line runs), so
+// the Qt-free command line can hand it to eseguiUscita. Empty without one.
+void registraRenderStampante(RenderStampante render);
+const RenderStampante& renderStampanteRegistrato();
+
 // Settings of a PDF: those of the named destination, else of the last
 // destination holding "PDF", else configStampaPredefinita. Always printer
 // mode. Throws std::runtime_error when a named destination does not exist.
