@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "reports/reports.h"
+#include "support/data_folder.h"
+#include "tax/scripted_io.h"
+
+namespace {
+
+using corvex::test::crlf;
+using corvex::test::insertRow;
+using corvex::test::Null;
+using corvex::test::ScriptedIo;
+using corvex::test::TempDataFolder;
+
+const std::string kRule(89, '-');
+const std::string kHeading =
+    "Giorno Presenze totali     Presenze esenti      Presenze paganti     Totale riscosso     ";
+
+void voce(int codice, const char* descrizione, const char* reparto) {
+    insertRow("VociFattura.mdb", "VociFattura",
+              {{"NumeroHotel", 1},
+               {"Codice", codice},
+               {"Descrizione", descrizione},
+               {"Reparto", reparto}});
+}
+
+void hotel(const char* codiceAssistenza) {
+    insertRow("AnagraficaHotels.mdb", "AnagraficaHotels",
+              {{"NumeroHotel", 1}, {"Numero", 1}, {"CodiceAssistenza", codiceAssistenza}});
+}
+
+struct Ospite {
+    int id;
+    const char* camera;
+    const char* arrivo;
+    const char* partito;
+    const char* partenza;
+    const char* partenzaReale;  // nullptr: NULL
+    const char* lingua = "I";
+};
+
+void ospite(const std::string& file, const Ospite& o) {
+    insertRow(file, "Scheda_Cliente",
+              {{"NumeroHotel", 1},
+               {"NumeroProgressivo", o.id},
+               {"NumeroCamera", o.camera},
+               {"NomeCliente", "Ospite " + std::to_string(o.id)},
+               {"DataArrivo", o.arrivo},
+               {"DataPartenza", o.partenza},
+               {"Partito", o.partito},
+               {"DataPartenzaReale", o.partenzaReale ? corvex::test::Cell(o.partenzaReale) : Null},
+               {"Lingua", o.lingua},
+               {"DataNascita", "19800101"}});
+}
+
+void addebito(const std::string& file, int cliente, int voce, const char* data, const char* camera,
+              int quantita, double importo) {
+    insertRow(file, "Conto_Cliente",
+              {{"NumeroHotel", 1},
+               {"CodiceCliente", cliente},
+               {"VoceAddebito", voce},
+               {"DataAddebito", data},
+               {"NumeroCamera", camera},
+               {"Quantità", quantita},
+               {"Importo", importo}});
+}
+
+// The suite's files with the tax items, an empty register and empty
+// archives in the data folder.
+void cartellaBase(const char* codiceAssistenza = "R") {
+    hotel(codiceAssistenza);
+    voce(501, "Imposta di soggiorno", "IDS");
+    voce(502, "Imposta di soggiorno minori", "IDS");
+    voce(100, "Pernottamento", "CAMERE");
+    for (const char* f : {"Scheda_Cliente.mdb", "SchedaStoricoClienti.mdb"}) {
+        corvex::test::createSuiteTable(f, "Scheda_Cliente");
+    }
+    for (const char* f : {"Conto_Cliente.mdb", "ContoStoricoClienti.mdb"}) {
+        corvex::test::createSuiteTable(f, "Conto_Cliente");
+    }
+}
+
+corvex::ReportRequest periodo(const char* dal, const char* al, const char* c1 = "",
+                              const char* c2 = "ZZZZZZ") {
+    corvex::ReportRequest r;
+    r.dal = dal;
+    r.al = al;
+    r.primaCamera = c1;
+    r.ultimaCamera = c2;
+    return r;
+}
+
+std::vector<std::string> testata(const std::string& dal, const std::string& al) {
+    return {"",   "RIEPILOGO IMPOSTA DI SOGGIORNO DAL " + dal + " AL " + al, "", kRule, kHeading,
+            kRule};
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Nights 30/01 to 02/02/2024: a guest leaving 01/02, a departed guest whose
+// planned departure is later than the real one, a guest marked '*', an
+// archived guest, exempt, negative and non-tax lines, a tax line on the
+// departure day.
+void periodoAFineMese() {
+    cartellaBase();
+    ospite("Scheda_Cliente.mdb", {10, "101", "20240128", "N", "20240201", nullptr});
+    ospite("Scheda_Cliente.mdb", {11, "102", "20240131", "S", "20240210", "20240202"});
+    ospite("Scheda_Cliente.mdb", {12, "103", "20240129", "N", "20240205", nullptr, "I*"});
+    ospite("SchedaStoricoClienti.mdb", {5, "104", "20240125", "S", "20240131", "20240131"});
+
+    addebito("Conto_Cliente.mdb", 10, 502, "20240130", "101", 1, 0.0);
+    addebito("Conto_Cliente.mdb", 10, 501, "20240130", "101", 2, 4.0);
+    addebito("Conto_Cliente.mdb", 10, 501, "20240131", "101", 2, 4.0);
+    addebito("Conto_Cliente.mdb", 11, 501, "20240131", "102", 1, -2.0);
+    addebito("Conto_Cliente.mdb", 11, 100, "20240131", "102", 1, 80.0);
+    addebito("Conto_Cliente.mdb", 11, 501, "20240201", "102", 1, 2.5);
+    addebito("Conto_Cliente.mdb", 11, 501, "20240202", "102", 1, 2.5);
+    addebito("Conto_Cliente.mdb", 12, 501, "20240130", "103", 1, 2.0);
+    addebito("ContoStoricoClienti.mdb", 5, 501, "20240130", "104", 3, 7.5);
+}
+
+TEST(StampaRiepilogoImposta, OneRowPerNightAcrossTheMonthEnd) {
+    TempDataFolder dir;
+    periodoAFineMese();
+    ScriptedIo io;
+    corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
+
+    EXPECT_EQ(dir.readFile("fd0"),
+              crlf(testata("30/01/2024", "02/02/2024") +
+                   std::vector<std::string>{
+                       "  30             2                   1                    5                "
+                       "       11,50",
+                       kRule,
+                       "  31             2                   1                    2                "
+                       "        4,00",
+                       kRule,
+                       "  01             1                   0                    1                "
+                       "        2,50",
+                       kRule,
+                       "  02             0                   0                    0                "
+                       "        0,00",
+                       kRule,
+                       "                 5                   2                    8                "
+                       "       18,00",
+                       kRule}));
+    EXPECT_EQ(io.printMenus, 1);
+}
+
+TEST(StampaRiepilogoImposta, TraceFileListsTheRoomOfEveryTaxLineInReadingOrder) {
+    TempDataFolder dir;
+    periodoAFineMese();
+    dir.writeFile("CorvexLog.txt", "old content\r\n");
+    ScriptedIo io;
+    corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
+    // 30: live 501 then 502, then the archive; 31: two 501 lines in table order.
+    EXPECT_EQ(dir.readFile("CorvexLog.txt"), crlf({"101", "101", "104", "101", "102", "102"}));
+}
+
+TEST(StampaRiepilogoImposta, StartAfterEndGivesOnlyZeroTotals) {
+    TempDataFolder dir;
+    periodoAFineMese();
+    ScriptedIo io;
+    corvex::StampaRiepilogoImposta(periodo("02/02/2024", "30/01/2024"), io);
+    EXPECT_EQ(dir.readFile("fd0"),
+              crlf(testata("02/02/2024", "30/01/2024") +
+                   std::vector<std::string>{
+                       "                 0                   0                    0                "
+                       "        0,00",
+                       kRule}));
+    EXPECT_EQ(dir.readFile("CorvexLog.txt"), "");
+}
+
+TEST(StampaRiepilogoImposta, RoomRangeComparesAsText) {
+    TempDataFolder dir;
+    cartellaBase();
+    ospite("Scheda_Cliente.mdb", {1, "9", "20240301", "N", "20240303", nullptr});
+    ospite("Scheda_Cliente.mdb", {2, "10", "20240301", "N", "20240303", nullptr});
+    ospite("Scheda_Cliente.mdb", {3, "90", "20240301", "N", "20240303", nullptr});
+    addebito("Conto_Cliente.mdb", 2, 501, "20240301", "10", 2, 5.0);
+    addebito("Conto_Cliente.mdb", 3, 501, "20240301", "90", 1, 2.5);
+    ScriptedIo io;
+
+    // "9" to "10" is an empty range as text: nobody, not rooms 9 and 10.
+    corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "9", "10"), io);
+    EXPECT_EQ(dir.readFile("fd0"),
+              crlf(testata("01/03/2024", "01/03/2024") +
+                   std::vector<std::string>{
+                       "  01             0                   0                    0                "
+                       "        0,00",
+                       kRule,
+                       "                 0                   0                    0                "
+                       "        0,00",
+                       kRule}));
+
+    // "1" to "9": room 10 is inside, room 90 is not.
+    const std::string nove =
+        crlf(testata("01/03/2024", "01/03/2024") +
+             std::vector<std::string>{"  01             2                   0                    2 "
+                                      "                       5,00",
+                                      kRule,
+                                      "                 2                   0                    2 "
+                                      "                       5,00",
+                                      kRule});
+    corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "1", "9"), io);
+    EXPECT_EQ(dir.readFile("fd0"), nove);
+
+    // A quote in a room bound is data, not SQL: "1'0" to "9'" holds 9 and 10, not 90.
+    corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "1'0", "9'"), io);
+    EXPECT_EQ(dir.readFile("fd0"), nove);
+}
+
+TEST(StampaRiepilogoImposta, FiguresWiderThanTheirColumnWidenTheRow) {
+    TempDataFolder dir;
+    cartellaBase();
+    corvex::test::runSql("Scheda_Cliente.mdb",
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                         "1000) INSERT INTO Scheda_Cliente (NumeroHotel, NumeroProgressivo, "
+                         "NumeroCamera, DataArrivo, DataPartenza, Partito, Lingua) SELECT 1, i, "
+                         "'101', '20240305', '20240306', 'N', 'I' FROM n");
+    ScriptedIo io;
+    corvex::StampaRiepilogoImposta(periodo("05/03/2024", "05/03/2024"), io);
+    EXPECT_EQ(dir.readFile("fd0"),
+              crlf(testata("05/03/2024", "05/03/2024") +
+                   std::vector<std::string>{
+                       "  05           1000                   0                    0               "
+                       "         0,00",
+                       kRule,
+                       "              1000                   0                    0                "
+                       "        0,00",
+                       kRule}));
+}
+
+// Sets DirKV for one test, restoring the environment afterwards.
+class DirKv {
+  public:
+    explicit DirKv(const char* value) {
+        if (const char* v = std::getenv("DirKV")) saved_ = v;
+        setenv("DirKV", value, 1);
+    }
+    ~DirKv() {
+        if (saved_) {
+            setenv("DirKV", saved_->c_str(), 1);
+        } else {
+            unsetenv("DirKV");
+        }
+    }
+
+  private:
+    std::optional<std::string> saved_;
+};
+
+TEST(StampaRiepilogoImposta, WithAmpersandTheArchiveIsReadFromDirKv) {
+    TempDataFolder dir;
+    cartellaBase("A&");
+    // The data folder's archive holds a guest that must not be counted.
+    ospite("SchedaStoricoClienti.mdb", {7, "105", "20240101", "S", "20240110", "20240110"});
+    std::filesystem::create_directories("kv");
+    ospite("kv/SchedaStoricoClienti.mdb", {5, "104", "20240103", "S", "20240105", "20240105"});
+    addebito("kv/ContoStoricoClienti.mdb", 5, 501, "20240104", "104", 2, 5.0);
+    DirKv env("kv");
+    ScriptedIo io;
+    corvex::StampaRiepilogoImposta(periodo("04/01/2024", "04/01/2024"), io);
+    EXPECT_EQ(dir.readFile("fd0"),
+              crlf(testata("04/01/2024", "04/01/2024") +
+                   std::vector<std::string>{
+                       "  04             1                   0                    2                "
+                       "        5,00",
+                       kRule,
+                       "                 1                   0                    2                "
+                       "        5,00",
+                       kRule}));
+}
+
+TEST(StampaRiepilogoImposta, WithAmpersandAMissingArchiveStopsBeforeAnyOutput) {
+    TempDataFolder dir;
+    cartellaBase("&");
+    std::filesystem::create_directories("kv");
+    DirKv env("kv");
+    ScriptedIo io;
+    try {
+        corvex::StampaRiepilogoImposta(periodo("04/01/2024", "04/01/2024"), io);
+        FAIL() << "a missing archive was not reported";
+    } catch (const corvex::ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("kv/SchedaStoricoClienti.mdb"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(io.printMenus, 0);
+    EXPECT_FALSE(std::filesystem::exists("fd0"));
+}
+
+TEST(StampaRiepilogoImposta, InvalidDateIsAnErrorNamingIt) {
+    TempDataFolder dir;
+    cartellaBase();
+    ScriptedIo io;
+    try {
+        corvex::StampaRiepilogoImposta(periodo("01/02/2024", "30/02/2024"), io);
+        FAIL() << "an invalid end date was accepted";
+    } catch (const corvex::ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("30/02/2024"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(io.printMenus, 0);
+}
+
+}  // namespace
