@@ -2,18 +2,19 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "reports/reports.h"
 #include "support/data_folder.h"
-#include "tax/scripted_io.h"
+#include "reports/tax/scripted_io.h"
 
 namespace {
 
-using corvex::test::crlf;
 using corvex::test::insertRow;
 using corvex::test::Null;
+using corvex::test::reportBytes;
 using corvex::test::ScriptedIo;
 using corvex::test::TempDataFolder;
 
@@ -53,7 +54,8 @@ void ospite(const std::string& file, const Ospite& o) {
                {"DataArrivo", o.arrivo},
                {"DataPartenza", o.partenza},
                {"Partito", o.partito},
-               {"DataPartenzaReale", o.partenzaReale ? corvex::test::Cell(o.partenzaReale) : Null},
+               o.partenzaReale ? corvex::test::Column("DataPartenzaReale", o.partenzaReale)
+                               : corvex::test::Column("DataPartenzaReale", Null),
                {"Lingua", o.lingua},
                {"DataNascita", "19800101"}});
 }
@@ -134,23 +136,24 @@ TEST(StampaRiepilogoImposta, OneRowPerNightAcrossTheMonthEnd) {
     corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
 
     EXPECT_EQ(dir.readFile("fd0"),
-              crlf(testata("30/01/2024", "02/02/2024") +
-                   std::vector<std::string>{
-                       "  30             2                   1                    5                "
-                       "       11,50",
-                       kRule,
-                       "  31             2                   1                    2                "
-                       "        4,00",
-                       kRule,
-                       "  01             1                   0                    1                "
-                       "        2,50",
-                       kRule,
-                       "  02             0                   0                    0                "
-                       "        0,00",
-                       kRule,
-                       "                 5                   2                    8                "
-                       "       18,00",
-                       kRule}));
+              reportBytes(
+                  testata("30/01/2024", "02/02/2024") +
+                  std::vector<std::string>{
+                      "  30             2                   1                    5                "
+                      "       11,50",
+                      kRule,
+                      "  31             2                   1                    2                "
+                      "        4,00",
+                      kRule,
+                      "  01             1                   0                    1                "
+                      "        2,50",
+                      kRule,
+                      "  02             0                   0                    0                "
+                      "        0,00",
+                      kRule,
+                      "                 5                   2                    8                "
+                      "       18,00",
+                      kRule}));
     EXPECT_EQ(io.printMenus, 1);
 }
 
@@ -161,7 +164,8 @@ TEST(StampaRiepilogoImposta, TraceFileListsTheRoomOfEveryTaxLineInReadingOrder) 
     ScriptedIo io;
     corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
     // 30: live 501 then 502, then the archive; 31: two 501 lines in table order.
-    EXPECT_EQ(dir.readFile("CorvexLog.txt"), crlf({"101", "101", "104", "101", "102", "102"}));
+    EXPECT_EQ(dir.readFile("CorvexLog.txt"),
+              reportBytes({"101", "101", "104", "101", "102", "102"}));
 }
 
 TEST(StampaRiepilogoImposta, StartAfterEndGivesOnlyZeroTotals) {
@@ -170,11 +174,12 @@ TEST(StampaRiepilogoImposta, StartAfterEndGivesOnlyZeroTotals) {
     ScriptedIo io;
     corvex::StampaRiepilogoImposta(periodo("02/02/2024", "30/01/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
-              crlf(testata("02/02/2024", "30/01/2024") +
-                   std::vector<std::string>{
-                       "                 0                   0                    0                "
-                       "        0,00",
-                       kRule}));
+              reportBytes(
+                  testata("02/02/2024", "30/01/2024") +
+                  std::vector<std::string>{
+                      "                 0                   0                    0                "
+                      "        0,00",
+                      kRule}));
     EXPECT_EQ(dir.readFile("CorvexLog.txt"), "");
 }
 
@@ -191,24 +196,25 @@ TEST(StampaRiepilogoImposta, RoomRangeComparesAsText) {
     // "9" to "10" is an empty range as text: nobody, not rooms 9 and 10.
     corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "9", "10"), io);
     EXPECT_EQ(dir.readFile("fd0"),
-              crlf(testata("01/03/2024", "01/03/2024") +
-                   std::vector<std::string>{
-                       "  01             0                   0                    0                "
-                       "        0,00",
-                       kRule,
-                       "                 0                   0                    0                "
-                       "        0,00",
-                       kRule}));
+              reportBytes(
+                  testata("01/03/2024", "01/03/2024") +
+                  std::vector<std::string>{
+                      "  01             0                   0                    0                "
+                      "        0,00",
+                      kRule,
+                      "                 0                   0                    0                "
+                      "        0,00",
+                      kRule}));
 
     // "1" to "9": room 10 is inside, room 90 is not.
-    const std::string nove =
-        crlf(testata("01/03/2024", "01/03/2024") +
-             std::vector<std::string>{"  01             2                   0                    2 "
-                                      "                       5,00",
-                                      kRule,
-                                      "                 2                   0                    2 "
-                                      "                       5,00",
-                                      kRule});
+    const std::string nove = reportBytes(
+        testata("01/03/2024", "01/03/2024") +
+        std::vector<std::string>{"  01             2                   0                    2 "
+                                 "                       5,00",
+                                 kRule,
+                                 "                 2                   0                    2 "
+                                 "                       5,00",
+                                 kRule});
     corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "1", "9"), io);
     EXPECT_EQ(dir.readFile("fd0"), nove);
 
@@ -228,14 +234,15 @@ TEST(StampaRiepilogoImposta, FiguresWiderThanTheirColumnWidenTheRow) {
     ScriptedIo io;
     corvex::StampaRiepilogoImposta(periodo("05/03/2024", "05/03/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
-              crlf(testata("05/03/2024", "05/03/2024") +
-                   std::vector<std::string>{
-                       "  05           1000                   0                    0               "
-                       "         0,00",
-                       kRule,
-                       "              1000                   0                    0                "
-                       "        0,00",
-                       kRule}));
+              reportBytes(
+                  testata("05/03/2024", "05/03/2024") +
+                  std::vector<std::string>{
+                      "  05           1000                   0                    0               "
+                      "         0,00",
+                      kRule,
+                      "              1000                   0                    0                "
+                      "        0,00",
+                      kRule}));
 }
 
 // Sets DirKV for one test, restoring the environment afterwards.
@@ -269,14 +276,15 @@ TEST(StampaRiepilogoImposta, WithAmpersandTheArchiveIsReadFromDirKv) {
     ScriptedIo io;
     corvex::StampaRiepilogoImposta(periodo("04/01/2024", "04/01/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
-              crlf(testata("04/01/2024", "04/01/2024") +
-                   std::vector<std::string>{
-                       "  04             1                   0                    2                "
-                       "        5,00",
-                       kRule,
-                       "                 1                   0                    2                "
-                       "        5,00",
-                       kRule}));
+              reportBytes(
+                  testata("04/01/2024", "04/01/2024") +
+                  std::vector<std::string>{
+                      "  04             1                   0                    2                "
+                      "        5,00",
+                      kRule,
+                      "                 1                   0                    2                "
+                      "        5,00",
+                      kRule}));
 }
 
 TEST(StampaRiepilogoImposta, WithAmpersandAMissingArchiveStopsBeforeAnyOutput) {

@@ -45,7 +45,7 @@ class ScriptedIo : public Interaction {
 };
 
 // Lines joined with CRLF, each line ended: the bytes of a report file.
-inline std::string crlf(const std::vector<std::string>& lines) {
+inline std::string reportBytes(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& l : lines) out += l + "\r\n";
     return out;
