@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "reports/reports.h"
-#include "support/data_folder.h"
+#include "reports/tax/register_data.h"
 #include "reports/tax/scripted_io.h"
+#include "support/data_folder.h"
 
 namespace {
 
-using corvex::test::insertRow;
-using corvex::test::Null;
+using namespace corvex::test;
 using corvex::test::reportBytes;
 using corvex::test::ScriptedIo;
 using corvex::test::TempDataFolder;
@@ -22,89 +22,9 @@ const std::string kRule(89, '-');
 const std::string kHeading =
     "Giorno Presenze totali     Presenze esenti      Presenze paganti     Totale riscosso     ";
 
-void voce(int codice, const char* descrizione, const char* reparto) {
-    insertRow("VociFattura.mdb", "VociFattura",
-              {{"NumeroHotel", 1},
-               {"Codice", codice},
-               {"Descrizione", descrizione},
-               {"Reparto", reparto}});
-}
-
-void hotel(const char* codiceAssistenza) {
-    insertRow("AnagraficaHotels.mdb", "AnagraficaHotels",
-              {{"NumeroHotel", 1}, {"Numero", 1}, {"CodiceAssistenza", codiceAssistenza}});
-}
-
-struct Ospite {
-    int id;
-    const char* camera;
-    const char* arrivo;
-    const char* partito;
-    const char* partenza;
-    const char* partenzaReale;  // nullptr: NULL
-    const char* lingua = "I";
-};
-
-void ospite(const std::string& file, const Ospite& o) {
-    insertRow(file, "Scheda_Cliente",
-              {{"NumeroHotel", 1},
-               {"NumeroProgressivo", o.id},
-               {"NumeroCamera", o.camera},
-               {"NomeCliente", "Ospite " + std::to_string(o.id)},
-               {"DataArrivo", o.arrivo},
-               {"DataPartenza", o.partenza},
-               {"Partito", o.partito},
-               o.partenzaReale ? corvex::test::Column("DataPartenzaReale", o.partenzaReale)
-                               : corvex::test::Column("DataPartenzaReale", Null),
-               {"Lingua", o.lingua},
-               {"DataNascita", "19800101"}});
-}
-
-void addebito(const std::string& file, int cliente, int voce, const char* data, const char* camera,
-              int quantita, double importo) {
-    insertRow(file, "Conto_Cliente",
-              {{"NumeroHotel", 1},
-               {"CodiceCliente", cliente},
-               {"VoceAddebito", voce},
-               {"DataAddebito", data},
-               {"NumeroCamera", camera},
-               {"Quantità", quantita},
-               {"Importo", importo}});
-}
-
-// The suite's files with the tax items, an empty register and empty
-// archives in the data folder.
-void cartellaBase(const char* codiceAssistenza = "R") {
-    hotel(codiceAssistenza);
-    voce(501, "Imposta di soggiorno", "IDS");
-    voce(502, "Imposta di soggiorno minori", "IDS");
-    voce(100, "Pernottamento", "CAMERE");
-    for (const char* f : {"Scheda_Cliente.mdb", "SchedaStoricoClienti.mdb"}) {
-        corvex::test::createSuiteTable(f, "Scheda_Cliente");
-    }
-    for (const char* f : {"Conto_Cliente.mdb", "ContoStoricoClienti.mdb"}) {
-        corvex::test::createSuiteTable(f, "Conto_Cliente");
-    }
-}
-
-corvex::ReportRequest periodo(const char* dal, const char* al, const char* c1 = "",
-                              const char* c2 = "ZZZZZZ") {
-    corvex::ReportRequest r;
-    r.dal = dal;
-    r.al = al;
-    r.primaCamera = c1;
-    r.ultimaCamera = c2;
-    return r;
-}
-
 std::vector<std::string> testata(const std::string& dal, const std::string& al) {
     return {"",   "RIEPILOGO IMPOSTA DI SOGGIORNO DAL " + dal + " AL " + al, "", kRule, kHeading,
             kRule};
-}
-
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // Nights 30/01 to 02/02/2024: a guest leaving 01/02, a departed guest whose
@@ -113,10 +33,27 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 // departure day.
 void periodoAFineMese() {
     cartellaBase();
-    ospite("Scheda_Cliente.mdb", {10, "101", "20240128", "N", "20240201", nullptr});
-    ospite("Scheda_Cliente.mdb", {11, "102", "20240131", "S", "20240210", "20240202"});
-    ospite("Scheda_Cliente.mdb", {12, "103", "20240129", "N", "20240205", nullptr, "I*"});
-    ospite("SchedaStoricoClienti.mdb", {5, "104", "20240125", "S", "20240131", "20240131"});
+    ospite(
+        "Scheda_Cliente.mdb",
+        {.id = 10, .camera = "101", .arrivo = "20240128", .partito = "N", .partenza = "20240201"});
+    ospite("Scheda_Cliente.mdb", {.id = 11,
+                                  .camera = "102",
+                                  .arrivo = "20240131",
+                                  .partito = "S",
+                                  .partenza = "20240210",
+                                  .partenzaReale = "20240202"});
+    ospite("Scheda_Cliente.mdb", {.id = 12,
+                                  .camera = "103",
+                                  .arrivo = "20240129",
+                                  .partito = "N",
+                                  .partenza = "20240205",
+                                  .lingua = "I*"});
+    ospite("SchedaStoricoClienti.mdb", {.id = 5,
+                                        .camera = "104",
+                                        .arrivo = "20240125",
+                                        .partito = "S",
+                                        .partenza = "20240131",
+                                        .partenzaReale = "20240131"});
 
     addebito("Conto_Cliente.mdb", 10, 502, "20240130", "101", 1, 0.0);
     addebito("Conto_Cliente.mdb", 10, 501, "20240130", "101", 2, 4.0);
@@ -186,9 +123,12 @@ TEST(StampaRiepilogoImposta, StartAfterEndGivesOnlyZeroTotals) {
 TEST(StampaRiepilogoImposta, RoomRangeComparesAsText) {
     TempDataFolder dir;
     cartellaBase();
-    ospite("Scheda_Cliente.mdb", {1, "9", "20240301", "N", "20240303", nullptr});
-    ospite("Scheda_Cliente.mdb", {2, "10", "20240301", "N", "20240303", nullptr});
-    ospite("Scheda_Cliente.mdb", {3, "90", "20240301", "N", "20240303", nullptr});
+    ospite("Scheda_Cliente.mdb",
+           {.id = 1, .camera = "9", .arrivo = "20240301", .partito = "N", .partenza = "20240303"});
+    ospite("Scheda_Cliente.mdb",
+           {.id = 2, .camera = "10", .arrivo = "20240301", .partito = "N", .partenza = "20240303"});
+    ospite("Scheda_Cliente.mdb",
+           {.id = 3, .camera = "90", .arrivo = "20240301", .partito = "N", .partenza = "20240303"});
     addebito("Conto_Cliente.mdb", 2, 501, "20240301", "10", 2, 5.0);
     addebito("Conto_Cliente.mdb", 3, 501, "20240301", "90", 1, 2.5);
     ScriptedIo io;
@@ -245,32 +185,23 @@ TEST(StampaRiepilogoImposta, FiguresWiderThanTheirColumnWidenTheRow) {
                       kRule}));
 }
 
-// Sets DirKV for one test, restoring the environment afterwards.
-class DirKv {
-  public:
-    explicit DirKv(const char* value) {
-        if (const char* v = std::getenv("DirKV")) saved_ = v;
-        setenv("DirKV", value, 1);
-    }
-    ~DirKv() {
-        if (saved_) {
-            setenv("DirKV", saved_->c_str(), 1);
-        } else {
-            unsetenv("DirKV");
-        }
-    }
-
-  private:
-    std::optional<std::string> saved_;
-};
-
 TEST(StampaRiepilogoImposta, WithAmpersandTheArchiveIsReadFromDirKv) {
     TempDataFolder dir;
     cartellaBase("A&");
     // The data folder's archive holds a guest that must not be counted.
-    ospite("SchedaStoricoClienti.mdb", {7, "105", "20240101", "S", "20240110", "20240110"});
+    ospite("SchedaStoricoClienti.mdb", {.id = 7,
+                                        .camera = "105",
+                                        .arrivo = "20240101",
+                                        .partito = "S",
+                                        .partenza = "20240110",
+                                        .partenzaReale = "20240110"});
     std::filesystem::create_directories("kv");
-    ospite("kv/SchedaStoricoClienti.mdb", {5, "104", "20240103", "S", "20240105", "20240105"});
+    ospite("kv/SchedaStoricoClienti.mdb", {.id = 5,
+                                           .camera = "104",
+                                           .arrivo = "20240103",
+                                           .partito = "S",
+                                           .partenza = "20240105",
+                                           .partenzaReale = "20240105"});
     addebito("kv/ContoStoricoClienti.mdb", 5, 501, "20240104", "104", 2, 5.0);
     DirKv env("kv");
     ScriptedIo io;
