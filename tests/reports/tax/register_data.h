@@ -33,7 +33,7 @@ struct Ospite {
     const char* partenza = nullptr;
     const char* partenzaReale = nullptr;  // nullptr: NULL
     const char* lingua = "I";
-    std::string nome;  // empty: "Ospite <id>"
+    const char* nome = nullptr;  // nullptr: "Ospite <id>"
     const char* nascita = "19800101";
 };
 
