@@ -10,7 +10,7 @@
 #include "data/engine/database.h"
 #include "data/snapshot.h"
 #include "reports/reports.h"
-#include "reports/tax/taxb_interaction.h"
+#include "reports/tax/taxb_support.h"
 #include "support/data_folder.h"
 
 namespace corvex {
@@ -49,7 +49,7 @@ void charge(const char* file, int cliente, int voce, const char* data, int quant
                {"DataAddebito", data},
                {"NumeroCamera", "101"},
                {"Descrizione", "Imposta"},
-               {cp("Quantità"), quantita},
+               {"Quantità", quantita},
                {"Importo", importo}});
 }
 
@@ -91,7 +91,7 @@ class ImpostaMaturata : public ::testing::Test {
                    {"DataArrivo", arrivo},
                    {"DataPartenza", partenza},
                    {"Partito", partito},
-                   {"DataPartenzaReale", partenzaReale},
+                   test::column("DataPartenzaReale", partenzaReale),
                    {"Lingua", lingua},
                    {"LuogoNascita", luogo},
                    {"DataNascita", nascita},

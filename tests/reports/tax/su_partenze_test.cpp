@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "reports/reports.h"
 #include "reports/tax/su_partenze.h"
-#include "reports/tax/taxb_interaction.h"
+#include "reports/tax/taxb_support.h"
 #include "support/data_folder.h"
 
 namespace corvex {
@@ -42,7 +42,7 @@ void guest(const char* file, int numero, const char* camera, const char* nome, c
                {"DataPartenzaReale", partenza},
                {"Partito", "S"},
                {"Lingua", lingua},
-               {"CodIDS", codIds}});
+               test::column("CodIDS", codIds)});
 }
 
 class SuPartenze : public ::testing::Test {

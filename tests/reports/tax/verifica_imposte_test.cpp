@@ -7,7 +7,7 @@
 
 #include "common/text.h"
 #include "reports/reports.h"
-#include "reports/tax/taxb_interaction.h"
+#include "reports/tax/taxb_support.h"
 #include "support/data_folder.h"
 
 namespace corvex {
@@ -72,7 +72,7 @@ class VerificaImposte : public ::testing::Test {
                    {"DataArrivo", arrivo},
                    {"DataPartenza", "20240325"},
                    {"Partito", partito},
-                   {"DataPartenzaReale", partenzaReale},
+                   test::column("DataPartenzaReale", partenzaReale),
                    {"Lingua", lingua},
                    {"CodiceCapoGruppo", capoGruppo}});
     }
@@ -85,7 +85,7 @@ class VerificaImposte : public ::testing::Test {
                    {"VoceAddebito", voce},
                    {"DataAddebito", data},
                    {"Descrizione", descrizione},
-                   {cp("Quantità"), quantita},
+                   {"Quantità", quantita},
                    {"Importo", importo}});
     }
 
