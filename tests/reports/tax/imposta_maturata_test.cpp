@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -105,6 +106,7 @@ class ImpostaMaturata : public ::testing::Test {
         r.al = data;
         StampaImpostaMaturata(r, io);
         EXPECT_EQ(io.printMenus, 1);
+        io.printMenus = 0;
         return dir.readFile("fd0");
     }
 
@@ -247,7 +249,7 @@ TEST_F(ImpostaMaturata, UnitCountAtTheSixteenBitLimitIsStored) {
 
 TEST_F(ImpostaMaturata, ArchivesAreReadFromDirKVWithAmpersand) {
     test::runSql("AnagraficaHotels.mdb", "UPDATE AnagraficaHotels SET CodiceAssistenza = '&'");
-    dir.writeFile("kv/.keep", "");
+    std::filesystem::create_directory("kv");
     test::createSuiteTable("kv/SchedaStoricoClienti.mdb", "Scheda_Cliente");
     test::createSuiteTable("kv/ContoStoricoClienti.mdb", "Conto_Cliente");
     guest("kv/SchedaStoricoClienti.mdb", 50, 900, "101", "Remoto", "20240313", "20240316", "S",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ class SuPartenze : public ::testing::Test {
         r.ultimaCamera = ultima;
         StampaSuPartenze(r, io);
         EXPECT_EQ(io.printMenus, 1);
+        io.printMenus = 0;
         return dir.readFile("fd0");
     }
 
@@ -173,7 +175,7 @@ TEST_F(SuPartenze, ArchiveFollowsTheHotelsArchiveLocation) {
     // With "&" the archive is the one in DirKV, not the data folder's.
     test::runSql("AnagraficaHotels.mdb", "UPDATE AnagraficaHotels SET CodiceAssistenza = 'A&B'");
     guest("SchedaStoricoClienti.mdb", 1, "101", "Locale", "20240301", "20240302", 3);
-    dir.writeFile("kv/.keep", "");
+    std::filesystem::create_directory("kv");
     guest("kv/SchedaStoricoClienti.mdb", 2, "102", "Remoto", "20240301", "20240303", 3);
     test::ScopedEnv kv("DirKV", dir.path() + "/kv");
 
