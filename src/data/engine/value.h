@@ -11,7 +11,7 @@
 namespace corvex::db {
 
 class Value {
-public:
+  public:
     enum class Type { Null, Integer, Currency, Double, Text };
 
     Value() = default;  // null
@@ -38,7 +38,7 @@ public:
 
     friend bool operator==(const Value& a, const Value& b) { return a.v_ == b.v_; }
 
-private:
+  private:
     std::variant<std::monostate, std::int64_t, corvex::Currency, double, std::string> v_;
 };
 
