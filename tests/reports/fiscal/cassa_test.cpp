@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/text.h"
@@ -23,54 +23,95 @@ using test::insertRow;
 void documento(int numero, const char* tipo, const char* data, const char* camera, double totale,
                double nonPagato = 0, const char* annullato = "N", const char* riepAcc = "") {
     insertRow("Fatture.mdb", "DatiFattura",
-              {{"NumeroHotel", 1}, {"DataEmissione", data}, {"TipoDocumento", tipo},
-               {"NDocumento", numero}, {"Contatore", 1}, {"NCamera", camera},
-               {"NomeCliente", "Cliente"}, {"NPersone", 1}, {"DataArrivo", data},
-               {"DataPartenza", data}, {"FormaPagamento", ""}, {"Totale", totale},
-               {"CorrPagato", totale - nonPagato}, {"CorrNonPagato", nonPagato},
-               {"Annullato", annullato}, {"AnnullatoDaRiep", "N"}, {"RiepAcc", riepAcc},
+              {{"NumeroHotel", 1},
+               {"DataEmissione", data},
+               {"TipoDocumento", tipo},
+               {"NDocumento", numero},
+               {"Contatore", 1},
+               {"NCamera", camera},
+               {"NomeCliente", "Cliente"},
+               {"NPersone", 1},
+               {"DataArrivo", data},
+               {"DataPartenza", data},
+               {"FormaPagamento", ""},
+               {"Totale", totale},
+               {"CorrPagato", totale - nonPagato},
+               {"CorrNonPagato", nonPagato},
+               {"Annullato", annullato},
+               {"AnnullatoDaRiep", "N"},
+               {"RiepAcc", riepAcc},
                {"SPPA", "N"}});
 }
 
 void riga(int numero, const char* tipo, const char* data, double importo, int iva,
           const char* descrizione = "Voce") {
     insertRow("Fatture.mdb", "DettaglioFattura",
-              {{"NumeroHotel", 1}, {"DataEmissione", data}, {"TipoDocumento", tipo},
-               {"NDocumento", numero}, {"Contatore", 1}, {"NumeroRiga", 1}, {"CodiceVoce", 1},
-               {"Descrizione", descrizione}, {"Quantità", 1}, {"Importo", importo},
-               {"DataAddebito", data}, {"Iva", iva}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", data},
+               {"TipoDocumento", tipo},
+               {"NDocumento", numero},
+               {"Contatore", 1},
+               {"NumeroRiga", 1},
+               {"CodiceVoce", 1},
+               {"Descrizione", descrizione},
+               {"Quantità", 1},
+               {"Importo", importo},
+               {"DataAddebito", data},
+               {"Iva", iva}});
 }
 
 void incasso(int numero, const char* tipo, const char* data, const char* sigla, double importo,
              const char* nota = "") {
     insertRow("Fatture.mdb", "Incassi",
-              {{"NumeroHotel", 1}, {"DataEmissione", data}, {"TipoDocumento", tipo},
-               {"NDocumento", numero}, {"Contatore", 1}, {"NumeroRiga", 1}, {"Sigla", sigla},
-               {"Importo", importo}, {"Nota", nota}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", data},
+               {"TipoDocumento", tipo},
+               {"NDocumento", numero},
+               {"Contatore", 1},
+               {"NumeroRiga", 1},
+               {"Sigla", sigla},
+               {"Importo", importo},
+               {"Nota", nota}});
 }
 
 void archivio(const char* codiceAssistenza) {
     insertRow("IdS.mdb", "Generale", {{"NumeroHotel", 1}, {"CodiceIva", 99}});
     insertRow("AnagraficaHotels.mdb", "AnagraficaHotels",
-              {{"NumeroHotel", 1}, {"Numero", 1}, {"RagioneSociale", "Hotel Prova"},
+              {{"NumeroHotel", 1},
+               {"Numero", 1},
+               {"RagioneSociale", "Hotel Prova"},
                {"CodiceAssistenza", codiceAssistenza}});
     for (auto [tipo, sigla, natura] :
-         std::initializer_list<std::tuple<int, const char*, const char*>>{
-             {4, "CO", "CONTA"}, {4, "CC", "CARTA"}, {4, "EX", "EXTRA"}, {4, "BO", "BONIF"},
-             {1, "AS", "CONTA"}}) {
+         std::initializer_list<std::tuple<int, const char*, const char*>>{{4, "CO", "CONTA"},
+                                                                          {4, "CC", "CARTA"},
+                                                                          {4, "EX", "EXTRA"},
+                                                                          {4, "BO", "BONIF"},
+                                                                          {1, "AS", "CONTA"}}) {
         insertRow("CodiciVari.mdb", "CodiciVari",
-                  {{"NumeroHotel", 1}, {"Tipo", tipo}, {"Sigla", sigla}, {"Descrizione", sigla},
+                  {{"NumeroHotel", 1},
+                   {"Tipo", tipo},
+                   {"Sigla", sigla},
+                   {"Descrizione", sigla},
                    {"Nazione", natura}});
     }
     insertRow("Dettaglio.mdb", "Dettaglio",
-              {{"NumeroHotel", 1}, {"Tipo", "Presenze"}, {"Dettaglio", "Generale"},
-               {"DataInserimento", "20240301"}, {"Valore", 12.0}});
+              {{"NumeroHotel", 1},
+               {"Tipo", "Presenze"},
+               {"Dettaglio", "Generale"},
+               {"DataInserimento", "20240301"},
+               {"Valore", 12.0}});
     insertRow("Dettaglio.mdb", "Dettaglio",
-              {{"NumeroHotel", 1}, {"Tipo", "Arrivi"}, {"Dettaglio", "Generale"},
-               {"DataInserimento", "20240302"}, {"Valore", 3.0}});
+              {{"NumeroHotel", 1},
+               {"Tipo", "Arrivi"},
+               {"Dettaglio", "Generale"},
+               {"DataInserimento", "20240302"},
+               {"Valore", 3.0}});
     insertRow("Dettaglio.mdb", "Dettaglio",
-              {{"NumeroHotel", 1}, {"Tipo", "Presenze"}, {"Dettaglio", "Generale"},
-               {"DataInserimento", "20240302"}, {"Valore", 7.0}});
+              {{"NumeroHotel", 1},
+               {"Tipo", "Presenze"},
+               {"Dettaglio", "Generale"},
+               {"DataInserimento", "20240302"},
+               {"Valore", 7.0}});
 
     // 1 March: a receipt of 110,00 = 100,00 at VAT 10 + 10,00 tourist tax, paid cash.
     documento(1, "Ricevuta", "20240301", "101", 110);
@@ -138,8 +179,9 @@ std::string bordo(char a, char b, char c) {
 std::string tabella(std::initializer_list<std::string> giorni, const std::string& totali) {
     std::string s = "STAMPA CORRISPETTIVI/CASSA DAL 01/03/2024 AL 03/03/2024\r\n";
     s += bordo(test::kTopLeft, test::kTopTee, test::kTopRight) + "\r\n";
-    s += test::row("|DATA |PRS | CORRISP. |RICEV. 10%|RICEV.22%|FATT. 10% |FATT.22%.|ESENZIONI|"
-                   "IMPOSTA R|IMPOSTA F| CONTANTI | EXTRA C.| C/CREDITO| SOSPESI | SCONTR. |") +
+    s += test::row(
+             "|DATA |PRS | CORRISP. |RICEV. 10%|RICEV.22%|FATT. 10% |FATT.22%.|ESENZIONI|"
+             "IMPOSTA R|IMPOSTA F| CONTANTI | EXTRA C.| C/CREDITO| SOSPESI | SCONTR. |") +
          "\r\n";
     const std::string sep = bordo(test::kLeftTee, test::kCross, test::kRightTee);
     for (const auto& g : giorni) s += sep + "\r\n" + g + "\r\n";
@@ -167,16 +209,16 @@ TEST(Cassa, WithoutLetterRAReceiptWithAnUnpaidPartCountsOnlyItsPayments) {
     EXPECT_TRUE(res.skipped.empty());
     EXPECT_EQ(io.printMenus, 1);
 
-    const std::string atteso = tabella(
-        {giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00", "0,00",
-                          "110,00", "0,00", "0,00", "0,00", "0,00"}),
-         // credit note: -110 + 10; invoice 123 - 2; till 28,50.
-         giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00", "-10,00",
-                          "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
-         giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00", "0,00",
-                          "100,00", "20,00", "0,00", "0,00", "0,00"})},
-        giorno("     ", {"19", "169,50", "0,00", "20,00", "10,00", "100,00", "11,00", "0,00", "2,00",
-                          "320,00", "20,00", "100,00", "0,00", "28,50"}));
+    const std::string atteso =
+        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
+                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
+                 // credit note: -110 + 10; invoice 123 - 2; till 28,50.
+                 giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00",
+                                  "-10,00", "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
+                 giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
+                                  "0,00", "100,00", "20,00", "0,00", "0,00", "0,00"})},
+                giorno("     ", {"19", "169,50", "0,00", "20,00", "10,00", "100,00", "11,00",
+                                 "0,00", "2,00", "320,00", "20,00", "100,00", "0,00", "28,50"}));
     EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
 }
 
@@ -191,15 +233,15 @@ TEST(Cassa, WithLetterRAReceiptWithAnUnpaidPartCountsWithItsUnpaidAmount) {
     const ReportResult res = StampaCassa(richiesta(), io);
     EXPECT_TRUE(res.skipped.empty());
 
-    const std::string atteso = tabella(
-        {giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00", "0,00",
-                          "110,00", "0,00", "0,00", "0,00", "0,00"}),
-         giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00", "-10,00",
-                          "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
-         giorno("03/03", {"0", "140,00", "120,00", "20,00", "0,00", "0,00", "0,00", "10,00", "0,00",
-                          "100,00", "20,00", "0,00", "30,00", "0,00"})},
-        giorno("     ", {"19", "289,50", "120,00", "20,00", "10,00", "100,00", "11,00", "10,00",
-                          "2,00", "320,00", "20,00", "100,00", "30,00", "28,50"}));
+    const std::string atteso =
+        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
+                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
+                 giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00",
+                                  "-10,00", "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
+                 giorno("03/03", {"0", "140,00", "120,00", "20,00", "0,00", "0,00", "0,00", "10,00",
+                                  "0,00", "100,00", "20,00", "0,00", "30,00", "0,00"})},
+                giorno("     ", {"19", "289,50", "120,00", "20,00", "10,00", "100,00", "11,00",
+                                 "10,00", "2,00", "320,00", "20,00", "100,00", "30,00", "28,50"}));
     EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
 }
 
@@ -210,15 +252,15 @@ TEST(Cassa, DocumentTypeIsUpperCasedAndSelectsDocumentsAndPayments) {
     StampaCassa(richiesta("r"), io);
     // Receipts only: no invoice, and the till documents (type "ESTERNI")
     // fall outside the payments selection too.
-    const std::string atteso = tabella(
-        {giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00", "0,00",
-                          "110,00", "0,00", "0,00", "0,00", "0,00"}),
-         giorno("02/03", {"7", "-100,00", "-100,00", "0,00", "0,00", "0,00", "0,00", "-10,00",
-                          "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
-         giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00", "0,00",
-                          "100,00", "20,00", "0,00", "0,00", "0,00"})},
-        giorno("     ", {"19", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00", "0,00",
-                          "320,00", "20,00", "0,00", "0,00", "0,00"}));
+    const std::string atteso =
+        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
+                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
+                 giorno("02/03", {"7", "-100,00", "-100,00", "0,00", "0,00", "0,00", "0,00",
+                                  "-10,00", "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
+                 giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
+                                  "0,00", "100,00", "20,00", "0,00", "0,00", "0,00"})},
+                giorno("     ", {"19", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
+                                 "0,00", "320,00", "20,00", "0,00", "0,00", "0,00"}));
     EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
 }
 

@@ -30,41 +30,77 @@ struct Doc {
 
 void documento(const Doc& d) {
     insertRow("Fatture.mdb", "DatiFattura",
-              {{"NumeroHotel", 1}, {"DataEmissione", d.data}, {"TipoDocumento", d.tipo},
-               {"NDocumento", d.numero}, {"Contatore", d.contatore}, {"NCamera", "101"},
-               {"NomeCliente", d.nome}, {"NPersone", 1}, {"DataArrivo", d.data},
-               {"DataPartenza", d.data}, {"FormaPagamento", ""}, {"Totale", d.totale},
-               {"CorrPagato", d.totale - d.nonPagato}, {"CorrNonPagato", d.nonPagato},
-               {"Annullato", d.annullato}, {"AnnullatoDaRiep", "N"}, {"RiepAcc", d.riepAcc},
-               {"SPPA", "N"}, {"Stato", "I"}, {"CFiscale", ""}, {"PIva", ""}, {"Note", ""}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", d.data},
+               {"TipoDocumento", d.tipo},
+               {"NDocumento", d.numero},
+               {"Contatore", d.contatore},
+               {"NCamera", "101"},
+               {"NomeCliente", d.nome},
+               {"NPersone", 1},
+               {"DataArrivo", d.data},
+               {"DataPartenza", d.data},
+               {"FormaPagamento", ""},
+               {"Totale", d.totale},
+               {"CorrPagato", d.totale - d.nonPagato},
+               {"CorrNonPagato", d.nonPagato},
+               {"Annullato", d.annullato},
+               {"AnnullatoDaRiep", "N"},
+               {"RiepAcc", d.riepAcc},
+               {"SPPA", "N"},
+               {"Stato", "I"},
+               {"CFiscale", ""},
+               {"PIva", ""},
+               {"Note", ""}});
 }
 
 void riga(const Doc& d, int voce, const char* descrizione, double importo, int iva) {
     insertRow("Fatture.mdb", "DettaglioFattura",
-              {{"NumeroHotel", 1}, {"DataEmissione", d.data}, {"TipoDocumento", d.tipo},
-               {"NDocumento", d.numero}, {"Contatore", d.contatore}, {"NumeroRiga", 1},
-               {"CodiceVoce", voce}, {"Descrizione", descrizione}, {"Quantità", 1},
-               {"Importo", importo}, {"DataAddebito", d.data}, {"Iva", iva}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", d.data},
+               {"TipoDocumento", d.tipo},
+               {"NDocumento", d.numero},
+               {"Contatore", d.contatore},
+               {"NumeroRiga", 1},
+               {"CodiceVoce", voce},
+               {"Descrizione", descrizione},
+               {"Quantità", 1},
+               {"Importo", importo},
+               {"DataAddebito", d.data},
+               {"Iva", iva}});
 }
 
 void scorporo(const Doc& d, int codice, double imponibile, double imposta) {
     insertRow("Fatture.mdb", "ScorporoFattura",
-              {{"NumeroHotel", 1}, {"DataEmissione", d.data}, {"TipoDocumento", d.tipo},
-               {"NDocumento", d.numero}, {"Contatore", d.contatore}, {"CodiceIva", codice},
-               {"Imponibile", imponibile}, {"Imposta", imposta}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", d.data},
+               {"TipoDocumento", d.tipo},
+               {"NDocumento", d.numero},
+               {"Contatore", d.contatore},
+               {"CodiceIva", codice},
+               {"Imponibile", imponibile},
+               {"Imposta", imposta}});
 }
 
 void esterno(const char* data, double importo, const char* nota) {
     insertRow("Fatture.mdb", "Incassi",
-              {{"NumeroHotel", 1}, {"DataEmissione", data}, {"TipoDocumento", "ESTERNI"},
-               {"NDocumento", 0}, {"Contatore", 1}, {"NumeroRiga", 1}, {"Sigla", "CC"},
-               {"Importo", importo}, {"Nota", nota}});
+              {{"NumeroHotel", 1},
+               {"DataEmissione", data},
+               {"TipoDocumento", "ESTERNI"},
+               {"NDocumento", 0},
+               {"Contatore", 1},
+               {"NumeroRiga", 1},
+               {"Sigla", "CC"},
+               {"Importo", importo},
+               {"Nota", nota}});
 }
 
 void archivio(const char* codiceAssistenza) {
     insertRow("IdS.mdb", "Generale", {{"NumeroHotel", 1}, {"CodiceIva", 99}});
     insertRow("AnagraficaHotels.mdb", "AnagraficaHotels",
-              {{"NumeroHotel", 1}, {"Numero", 1}, {"RagioneSociale", "Hotel Demo Srl"},
+              {{"NumeroHotel", 1},
+               {"Numero", 1},
+               {"RagioneSociale", "Hotel Demo Srl"},
                {"CodiceAssistenza", codiceAssistenza}});
     struct V {
         int codice;
@@ -75,8 +111,12 @@ void archivio(const char* codiceAssistenza) {
     for (const V& v : {V{1, "Pernottamento", "CAM", 10}, V{2, "Colazione", "CAM", 10},
                        V{3, "Bar", "BAR", 22}, V{501, "Imposta di soggiorno", "IDS", 0}}) {
         insertRow("VociFattura.mdb", "VociFattura",
-                  {{"NumeroHotel", 1}, {"Codice", v.codice}, {"Descrizione", v.descr},
-                   {"Reparto", v.reparto}, {"Importo", 0.0}, {"AliquotaIva", v.aliquota}});
+                  {{"NumeroHotel", 1},
+                   {"Codice", v.codice},
+                   {"Descrizione", v.descr},
+                   {"Reparto", v.reparto},
+                   {"Importo", 0.0},
+                   {"AliquotaIva", v.aliquota}});
     }
     struct I {
         int codice;
@@ -86,7 +126,9 @@ void archivio(const char* codiceAssistenza) {
     for (const I& i : {I{0, "Fuori campo IVA", 0}, I{10, "Iva 10%", 10}, I{22, "Iva 22%", 22},
                        I{74, "Esente art. 74", 0}, I{99, "Imposta di soggiorno", 0}}) {
         insertRow("CodiciIva.mdb", "CodiciIva",
-                  {{"NumeroHotel", 1}, {"Codice", i.codice}, {"Descrizione", i.descr},
+                  {{"NumeroHotel", 1},
+                   {"Codice", i.codice},
+                   {"Descrizione", i.descr},
                    {"Valore", i.valore}});
     }
 
@@ -179,32 +221,48 @@ std::vector<std::string> riquadri(const char* contatore) {
             std::string(13, ' ') + contatore,
         "Hotel Demo Srl",
         runs(test::kTopLeft, test::kTopTee, test::kTopRight, {20, 6, 6, 4, 14, 14, 14}),
-        row("| Tipo Documento     |Dal N.|Al N. |Iva |Imponibile    | Imposta      | Totale       |"),
+        row("| Tipo Documento     |Dal N.|Al N. |Iva |Imponibile    | Imposta      | Totale       "
+            "|"),
         runs(test::kLeftTee, test::kCross, test::kRightTee, {20, 6, 6, 4, 14, 14, 14}),
         // 400,00 x 100 / 110 = 363,636 -> 363,64; 44,00 / 1,22 = 36,066 -> 36,07
-        row("| Fatture            |    30|    32| 10%|        363,64|         36,36|        400,00|"),
-        row("|                    |      |      | 22%|         36,07|          7,93|         44,00|"),
-        row("|                    |      |      | ES.|         26,00|          0,00|         26,00|"),
+        row("| Fatture            |    30|    32| 10%|        363,64|         36,36|        "
+            "400,00|"),
+        row("|                    |      |      | 22%|         36,07|          7,93|         "
+            "44,00|"),
+        row("|                    |      |      | ES.|         26,00|          0,00|         "
+            "26,00|"),
         // 150,00 / 1,1 = 136,364 -> 136,36; 22,00 / 1,22 = 18,033 -> 18,03
-        row("| Ricevute           |    84|    88| 10%|        136,36|         13,64|        150,00|"),
-        row("|                    |      |      | 22%|         18,03|          3,97|         22,00|"),
-        row("| Note Credito su F  |    33|    33| 10%|        -50,00|         -5,00|        -55,00|"),
+        row("| Ricevute           |    84|    88| 10%|        136,36|         13,64|        "
+            "150,00|"),
+        row("|                    |      |      | 22%|         18,03|          3,97|         "
+            "22,00|"),
+        row("| Note Credito su F  |    33|    33| 10%|        -50,00|         -5,00|        "
+            "-55,00|"),
         // -100,00 / 1,1 = -90,909 -> -90,91, rounded like its positive twin
-        row("| Note Credito su R  |    86|    86| 10%|        -90,91|         -9,09|       -100,00|"),
-        row("| Scontrini          |      |      |   ?|         10,00|          0,00|         10,00|"),
+        row("| Note Credito su R  |    86|    86| 10%|        -90,91|         -9,09|       "
+            "-100,00|"),
+        row("| Scontrini          |      |      |   ?|         10,00|          0,00|         "
+            "10,00|"),
         // 28,50 / 1,22 = 23,361 -> 23,36
-        row("|                    |      |      | 22%|         23,36|          5,14|         28,50|"),
+        row("|                    |      |      | 22%|         23,36|          5,14|         "
+            "28,50|"),
         runs(test::kBottomLeft, test::kBottomTee, test::kBottomRight, {20, 6, 6, 4, 14, 14, 14}),
         runs(test::kTopLeft, test::kTopTee, test::kTopRight, {39, 14, 14, 14}),
-        row("| Descrizione Aliquota I.V.A.           |Imponibile    | Imposta      | Totale       |"),
+        row("| Descrizione Aliquota I.V.A.           |Imponibile    | Imposta      | Totale       "
+            "|"),
         runs(test::kLeftTee, test::kCross, test::kRightTee, {39, 14, 14, 14}),
-        row("| CODICE IVA NON ESISTENTE!             |         10,00|          0,00|         10,00|"),
+        row("| CODICE IVA NON ESISTENTE!             |         10,00|          0,00|         "
+            "10,00|"),
         // 363,64 + 136,36 - 50,00 - 90,91
-        row("| Iva 10%                               |        359,09|         35,91|        395,00|"),
-        row("| Iva 22%                               |         77,46|         17,04|         94,50|"),
-        row("| Esente art. 74                        |         26,00|          0,00|         26,00|"),
+        row("| Iva 10%                               |        359,09|         35,91|        "
+            "395,00|"),
+        row("| Iva 22%                               |         77,46|         17,04|         "
+            "94,50|"),
+        row("| Esente art. 74                        |         26,00|          0,00|         "
+            "26,00|"),
         runs(test::kLeftTee, test::kCross, test::kRightTee, {39, 14, 14, 14}),
-        row("| TOTALE                                |        472,55|         52,95|        525,50|"),
+        row("| TOTALE                                |        472,55|         52,95|        "
+            "525,50|"),
         runs(test::kBottomLeft, test::kBottomTee, test::kBottomRight, {39, 14, 14, 14}),
         "",
         "",
@@ -331,7 +389,8 @@ TEST(Corrispettivi, LetterRCountsAReceiptWithAnUnpaidPartAndCounterOneLeavesOutC
     const std::string f = dir.readFile("fd0");
     // Receipts of counter 1: 100,00 (84) + 130,00 (87, 30,00 unpaid):
     // 230,00 / 1,1 = 209,091 -> 209,09.
-    EXPECT_NE(f.find(row("| Ricevute           |    84|    88| 10%|        209,09|         20,91|        230,00|")),
+    EXPECT_NE(f.find(row("| Ricevute           |    84|    88| 10%|        209,09|         20,91|  "
+                         "      230,00|")),
               std::string::npos)
         << test::utf8(f);
     EXPECT_NE(f.find("(1)\r\n"), std::string::npos);
@@ -355,7 +414,8 @@ TEST(Corrispettivi, TaxableFromGrossRoundsToThousandthsThenCents) {
     // 0,55 / 1,1 = 0,5 exactly; 1,00 / 1,22 = 0,8196 -> 0,820 -> 0,82
     EXPECT_EQ(imponibileDaLordo(Currency::fromUnits(5500), Currency::whole(10)),
               Currency::fromUnits(5000));
-    EXPECT_EQ(imponibileDaLordo(Currency::whole(1), Currency::whole(22)), Currency::fromUnits(8200));
+    EXPECT_EQ(imponibileDaLordo(Currency::whole(1), Currency::whole(22)),
+              Currency::fromUnits(8200));
     // 0,10 / 1,22 = 0,08196 -> 0,082 -> 0,08; 0,17 / 1,22 = 0,13934 -> 0,139 -> 0,14
     EXPECT_EQ(imponibileDaLordo(Currency::fromUnits(1000), Currency::whole(22)),
               Currency::fromUnits(800));
@@ -367,8 +427,8 @@ TEST(Corrispettivi, TaxableFromGrossRoundsToThousandthsThenCents) {
 }
 
 TEST(Corrispettivi, DepositsWithoutASlotOfTheirOwnGoToAccontiDedotti) {
-    TotaliReparto t({{"ACCONTI DEDOTTI", Currency::whole(10)},
-                     {"ACCONTI DEDOTTI (cod.iva 22)", Currency()}});
+    TotaliReparto t(
+        {{"ACCONTI DEDOTTI", Currency::whole(10)}, {"ACCONTI DEDOTTI (cod.iva 22)", Currency()}});
     t.aggiungi("ACCONTI DEDOTTI (cod.iva 10)", -Currency::whole(50), true);
     t.aggiungi("ACCONTI DEDOTTI (cod.iva 22)", -Currency::whole(20), true);
     t.aggiungi(" Pernottamento ", Currency::whole(80), false);

@@ -15,7 +15,7 @@ namespace corvex::test {
 
 // Answers questions from scripts and records everything the report said.
 class ScriptedIo : public Interaction {
-public:
+  public:
     struct Domanda {
         std::string prompt, title, defaultAnswer;
     };
@@ -56,9 +56,9 @@ inline std::string row(std::string s) {
 }
 
 // Border bytes.
-constexpr char kTopLeft = '\xDA', kTopRight = '\xBF', kBottomLeft = '\xC0',
-               kBottomRight = '\xD9', kTopTee = '\xC2', kBottomTee = '\xC1',
-               kLeftTee = '\xC3', kRightTee = '\xB4', kCross = '\xC5', kBar = '\xC4';
+constexpr char kTopLeft = '\xDA', kTopRight = '\xBF', kBottomLeft = '\xC0', kBottomRight = '\xD9',
+               kTopTee = '\xC2', kBottomTee = '\xC1', kLeftTee = '\xC3', kRightTee = '\xB4',
+               kCross = '\xC5', kBar = '\xC4';
 
 // A border: first byte, runs of horizontal bars joined by junction, last.
 inline std::string runs(char first, char junction, char last, std::initializer_list<int> lengths) {
