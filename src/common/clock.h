@@ -14,7 +14,7 @@ struct Momento {
 };
 
 Momento now();
-std::string todayText();        // "dd/mm/yyyy"
-std::string timestampText();    // "yyyymmddhhmm", for archive copies
+std::string todayText();      // "dd/mm/yyyy"
+std::string timestampText();  // "yyyymmddhhmm", for archive copies
 
 }  // namespace corvex

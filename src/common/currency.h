@@ -14,7 +14,7 @@
 namespace corvex {
 
 class Currency {
-public:
+  public:
     static constexpr std::int64_t kScale = 10000;
 
     constexpr Currency() = default;
@@ -38,19 +38,33 @@ public:
     std::string toPlainText() const;
 
     constexpr Currency operator-() const { return Currency(-units_); }
-    constexpr Currency& operator+=(Currency o) { units_ += o.units_; return *this; }
-    constexpr Currency& operator-=(Currency o) { units_ -= o.units_; return *this; }
-    friend constexpr Currency operator+(Currency a, Currency b) { return Currency(a.units_ + b.units_); }
-    friend constexpr Currency operator-(Currency a, Currency b) { return Currency(a.units_ - b.units_); }
-    friend constexpr Currency operator*(Currency a, std::int64_t n) { return Currency(a.units_ * n); }
-    friend constexpr Currency operator*(std::int64_t n, Currency a) { return Currency(a.units_ * n); }
+    constexpr Currency& operator+=(Currency o) {
+        units_ += o.units_;
+        return *this;
+    }
+    constexpr Currency& operator-=(Currency o) {
+        units_ -= o.units_;
+        return *this;
+    }
+    friend constexpr Currency operator+(Currency a, Currency b) {
+        return Currency(a.units_ + b.units_);
+    }
+    friend constexpr Currency operator-(Currency a, Currency b) {
+        return Currency(a.units_ - b.units_);
+    }
+    friend constexpr Currency operator*(Currency a, std::int64_t n) {
+        return Currency(a.units_ * n);
+    }
+    friend constexpr Currency operator*(std::int64_t n, Currency a) {
+        return Currency(a.units_ * n);
+    }
     friend constexpr auto operator<=>(Currency a, Currency b) = default;
     friend constexpr bool operator==(Currency a, Currency b) = default;
 
     // Rounds to a number of decimals (0..4), half away from zero.
     Currency rounded(int decimals) const;
 
-private:
+  private:
     constexpr explicit Currency(std::int64_t u) : units_(u) {}
     std::int64_t units_ = 0;
 };

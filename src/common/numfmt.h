@@ -23,7 +23,11 @@ std::string formatNumber(Currency value, std::string_view pattern);
 std::string formatNumber(std::int64_t value, std::string_view pattern);
 
 // Shorthands for the two patterns every report uses.
-inline std::string format00(Currency v) { return formatNumber(v, "0.00"); }          // 1234,50
-inline std::string formatGrouped(Currency v) { return formatNumber(v, "#,##0.00"); }  // 1.234,50
+inline std::string format00(Currency v) {
+    return formatNumber(v, "0.00");
+}  // 1234,50
+inline std::string formatGrouped(Currency v) {
+    return formatNumber(v, "#,##0.00");
+}  // 1.234,50
 
 }  // namespace corvex

@@ -15,7 +15,9 @@ namespace corvex {
 std::string utf8ToCp1252(std::string_view utf8);
 std::string cp1252ToUtf8(std::string_view cp);
 // A source literal written in UTF-8, as code page 1252 bytes: cp("Età").
-inline std::string cp(std::string_view utf8) { return utf8ToCp1252(utf8); }
+inline std::string cp(std::string_view utf8) {
+    return utf8ToCp1252(utf8);
+}
 
 // Blanks (' ') only, as Basic's Trim/LTrim/RTrim.
 std::string trim(std::string_view s);

@@ -12,7 +12,7 @@ namespace corvex {
 // the takings register's unattended mode). Lines are code page 1252 bytes.
 // Failures to open or write throw std::runtime_error naming the file.
 class ReportWriter {
-public:
+  public:
     enum class Mode { Replace, Append };
     explicit ReportWriter(Mode mode = Mode::Replace);                  // reportFileName()
     ReportWriter(const std::string& path, Mode mode = Mode::Replace);  // any file, same format
@@ -24,7 +24,7 @@ public:
     void close();                           // flushes; reports failures
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     std::FILE* f_ = nullptr;
 };

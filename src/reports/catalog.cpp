@@ -11,9 +11,11 @@ const std::vector<ReportEntry>& reportCatalog() {
         {"arrivals", "StampaArriviPresenze", &StampaArriviPresenze, true, true, false, false},
         {"summary", "StampaRiepilogoImposta", &StampaRiepilogoImposta, true, true, false, false},
         {"departures", "StampaSuPartenze", &StampaSuPartenze, true, true, false, false},
-        {"daily-check", "VerificaImposteAssegnate", &VerificaImposteAssegnate, false, true, false, false},
+        {"daily-check", "VerificaImposteAssegnate", &VerificaImposteAssegnate, false, true, false,
+         false},
         {"accrued", "StampaImpostaMaturata", &StampaImpostaMaturata, false, false, false, false},
-        {"fiscal-detail", "StampaDettaglioImposta", &StampaDettaglioImposta, true, true, true, false},
+        {"fiscal-detail", "StampaDettaglioImposta", &StampaDettaglioImposta, true, true, true,
+         false},
         {"takings-register", "StampaCorrispettivi", &StampaCorrispettivi, true, false, true, false},
         {"cash-table", "StampaCassa", &StampaCassa, true, true, true, true},
     };

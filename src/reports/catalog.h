@@ -11,7 +11,7 @@ namespace corvex {
 
 // Thrown by a report whose routine is not built yet (command line: exit 2).
 class ReportNotBuilt : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -19,10 +19,10 @@ struct ReportEntry {
     const char* name;     // command-line name, e.g. "summary"
     const char* routine;  // routine name, e.g. "StampaRiepilogoImposta"
     ReportResult (*run)(const ReportRequest&, Interaction&);
-    bool twoDates;        // --from/--to (false: --date)
-    bool roomRange;       // --first-room/--last-room
-    bool counter;         // --counter
-    bool continueOnError; // runs on past failures (exit 3 when it skipped something)
+    bool twoDates;         // --from/--to (false: --date)
+    bool roomRange;        // --first-room/--last-room
+    bool counter;          // --counter
+    bool continueOnError;  // runs on past failures (exit 3 when it skipped something)
 };
 
 const std::vector<ReportEntry>& reportCatalog();

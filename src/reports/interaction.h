@@ -11,20 +11,20 @@ namespace corvex {
 // Thrown when the user abandons a report (Annulla on a question, Cancel on
 // the progress dialog): no report file is kept, no print menu opens.
 class ReportCancelled : public std::runtime_error {
-public:
+  public:
     ReportCancelled() : std::runtime_error("report cancelled") {}
 };
 
 // A failure the user caused or can fix (bad date, missing file, ...): the
 // message says what and where. Database failures come as db::DbError.
 class ReportError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // All texts are code page 1252 bytes.
 class Interaction {
-public:
+  public:
     virtual ~Interaction() = default;
     // The system's input box: prompt, title, default answer. nullopt when the
     // user cancels (the caller abandons the report by throwing ReportCancelled).

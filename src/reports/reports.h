@@ -10,16 +10,16 @@
 namespace corvex {
 
 // Tourist-tax reports (src/reports/tax/)
-ReportResult StampaOspitiPresenti(const ReportRequest& r, Interaction& io);     // guests-present
-ReportResult StampaArriviPresenze(const ReportRequest& r, Interaction& io);     // arrivals
-ReportResult StampaRiepilogoImposta(const ReportRequest& r, Interaction& io);   // summary
-ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io); // daily-check
-ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io);    // accrued
-ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io);         // departures
-ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io);   // fiscal-detail
+ReportResult StampaOspitiPresenti(const ReportRequest& r, Interaction& io);      // guests-present
+ReportResult StampaArriviPresenze(const ReportRequest& r, Interaction& io);      // arrivals
+ReportResult StampaRiepilogoImposta(const ReportRequest& r, Interaction& io);    // summary
+ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io);  // daily-check
+ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io);     // accrued
+ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io);          // departures
+ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io);    // fiscal-detail
 
 // Takings reports (src/reports/takings/)
-ReportResult StampaCorrispettivi(const ReportRequest& r, Interaction& io);      // takings-register
-ReportResult StampaCassa(const ReportRequest& r, Interaction& io);              // cash-table
+ReportResult StampaCorrispettivi(const ReportRequest& r, Interaction& io);  // takings-register
+ReportResult StampaCassa(const ReportRequest& r, Interaction& io);          // cash-table
 
 }  // namespace corvex

@@ -13,7 +13,7 @@ struct ReportRequest {
     // that file exists (config_files.h rangeCamere).
     std::string primaCamera;
     std::string ultimaCamera = "ZZZZZZ";
-    int contatore = 1;               // accounting counter; 0 = all counters
+    int contatore = 1;                // accounting counter; 0 = all counters
     std::string tipoDocumento = " ";  // "R", "F" or blank, as typed
     bool soloPrepagamenti = false;
 };

@@ -39,7 +39,7 @@ struct TableDef {
 std::string quote(std::string_view text);
 
 class Database {
-public:
+  public:
     enum class Mode { ReadOnly, ReadWrite };
 
     // Opens an existing database file. A missing file is a DbError naming it
@@ -85,7 +85,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     explicit Database(std::unique_ptr<Impl> impl);
     void begin();
     void commit();

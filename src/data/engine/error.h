@@ -9,13 +9,13 @@ namespace corvex::db {
 // A database failure: which file, which statement (may be empty) and the cause.
 // what() gives a message fit for the user, naming the file and the cause.
 class DbError : public std::runtime_error {
-public:
+  public:
     DbError(std::string file, std::string sql, std::string cause);
     const std::string& file() const { return file_; }
     const std::string& sql() const { return sql_; }
     const std::string& cause() const { return cause_; }
 
-private:
+  private:
     std::string file_, sql_, cause_;
 };
 

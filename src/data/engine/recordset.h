@@ -11,7 +11,7 @@
 namespace corvex::db {
 
 class Recordset {
-public:
+  public:
     Recordset(Recordset&&) noexcept;
     Recordset& operator=(Recordset&&) noexcept;
     ~Recordset();
@@ -53,7 +53,7 @@ public:
     struct Impl;
     explicit Recordset(std::unique_ptr<Impl> impl);
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

@@ -1,0 +1,133 @@
+#include "output/report_file.h"
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+#include "common/environment.h"
+
+namespace corvex {
+
+namespace {
+
+std::runtime_error ioError(const std::string& what, const std::string& path) {
+    return std::runtime_error(what + " \"" + path + "\": " + std::strerror(errno));
+}
+
+}  // namespace
+
+ReportWriter::ReportWriter(Mode mode) : ReportWriter(reportFileName(), mode) {}
+
+ReportWriter::ReportWriter(const std::string& path, Mode mode) : path_(path) {
+    f_ = std::fopen(path.c_str(), mode == Mode::Append ? "ab" : "wb");
+    if (f_ == nullptr) throw ioError("Impossibile scrivere il file", path);
+}
+
+ReportWriter::~ReportWriter() {
+    if (f_ != nullptr) std::fclose(f_);
+}
+
+void ReportWriter::line(std::string_view text) {
+    if (f_ == nullptr) throw std::runtime_error("File \"" + path_ + "\" already closed");
+    if ((!text.empty() && std::fwrite(text.data(), 1, text.size(), f_) != text.size()) ||
+        std::fwrite("\r\n", 1, 2, f_) != 2) {
+        throw ioError("Errore di scrittura sul file", path_);
+    }
+}
+
+void ReportWriter::close() {
+    if (f_ == nullptr) return;
+    std::FILE* f = f_;
+    f_ = nullptr;
+    const bool failed = std::ferror(f) != 0;
+    if (std::fclose(f) != 0 || failed) throw ioError("Errore di scrittura sul file", path_);
+}
+
+bool reportFileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::vector<std::string> readReportLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return lines;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t nl = content.find('\n', start);
+        if (nl == std::string::npos) {
+            lines.push_back(content.substr(start));
+            break;
+        }
+        std::size_t end = nl;
+        if (end > start && content[end - 1] == '\r') --end;
+        lines.push_back(content.substr(start, end - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::string Converti2(std::string_view line) {
+    std::string out(line);
+    for (char& ch : out) {
+        switch (static_cast<unsigned char>(ch)) {
+            case 180:
+                ch = '\'';
+                break;
+            case 192:
+                ch = static_cast<char>(224);
+                break;  // À -> à
+            case 200:
+                ch = static_cast<char>(232);
+                break;  // È -> è
+            case 201:
+                ch = static_cast<char>(233);
+                break;  // É -> é
+            case 204:
+                ch = static_cast<char>(236);
+                break;  // Ì -> ì
+            case 217:
+                ch = static_cast<char>(249);
+                break;  // Ù -> ù
+            case 210:
+                ch = static_cast<char>(242);
+                break;  // Ò -> ò
+            case 179:
+            case 183:
+            case 186:
+            case 195:
+                ch = '|';
+                break;
+            case 187:
+            case 188:
+            case 191:
+            case 193:
+            case 194:
+            case 196:
+            case 197:
+            case 202:
+            case 203:
+            case 206:
+            case 218:
+                ch = '-';
+                break;
+            default:
+                break;
+        }
+    }
+    return out;
+}
+
+std::string PulisciRiga(std::string_view line) {
+    std::string kept;
+    kept.reserve(line.size());
+    for (char ch : line) {
+        if (static_cast<unsigned char>(ch) != 231) kept += ch;
+    }
+    return Converti2(kept);
+}
+
+}  // namespace corvex
