@@ -63,6 +63,9 @@ Connection::Connection(const std::string& file, bool readOnly, bool jet, std::st
     // The suite writes its files while reports run: wait for its locks.
     sqlite3_busy_timeout(db_, 10000);
     sqlite3_extended_result_codes(db_, 0);
+    // A double-quoted name that is no column must be an error, not a text.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerEngineFunctions(db_);
     // Reading the schema now turns a file that is not a database into an
     // error at open time rather than at the first statement.
