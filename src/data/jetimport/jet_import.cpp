@@ -1,0 +1,370 @@
+#include "data/jetimport/jet_import.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "data/engine/jet_values.h"
+#include "data/jetimport/mdb.h"
+#include "data/jetimport/sqlite_out.h"
+
+namespace corvex::jetimport {
+
+namespace {
+
+// Row offsets in a data page carry flags in their top bits (deleted, lookup).
+constexpr int kOffsetMask = 0x1fff;
+// A long value (memo, OLE) starts with a 12-byte header: length and flags,
+// then the page/row of its first data row.
+constexpr std::size_t kLongValueHeader = 12;
+// Attempts at reading a file whose rows do not add up (it may be being written).
+constexpr int kAttempts = 4;
+
+std::uint32_t u32(const unsigned char* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+std::uint64_t u64(const unsigned char* p) {
+    return u32(p) | std::uint64_t{u32(p + 4)} << 32;
+}
+
+bool isJet3(const MdbHandle* mdb) {
+    return mdb->f->jet_version == MDB_VER_JET3;
+}
+
+// Jet text (single-byte code page in Jet3; UCS-2, possibly compressed, later)
+// as UTF-8. Each source byte gives at most three bytes of UTF-8.
+void toUtf8(MdbHandle* mdb, const unsigned char* src, std::size_t size, std::string& out) {
+    if (size == 0) {
+        out.clear();
+        return;
+    }
+    out.resize(3 * size + 8);
+    const int n =
+        mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(src), size, out.data(), out.size());
+    out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+OutColumn outColumn(const MdbHandle* mdb, const MdbColumn* col) {
+    OutColumn out;
+    out.name = col->name;
+    switch (col->col_type) {
+        case MDB_BOOL:
+            out.declaredType = "BIT";
+            break;
+        case MDB_BYTE:
+            out.declaredType = "BYTE";
+            break;
+        case MDB_INT:
+            out.declaredType = "SHORT";
+            break;
+        case MDB_LONGINT:
+            out.declaredType = "LONG";
+            break;
+        case MDB_MONEY:
+            out.declaredType = "CURRENCY";
+            break;
+        case MDB_FLOAT:
+        case MDB_DOUBLE:
+            out.declaredType = "DOUBLE";
+            break;
+        case MDB_DATETIME:
+            out.declaredType = "DATETIME";
+            break;
+        case MDB_TEXT: {
+            // Jet3 sizes text in bytes of its code page, later versions in UCS-2 bytes.
+            const int chars = isJet3(mdb) ? col->col_size : col->col_size / 2;
+            out.declaredType = "TEXT(" + std::to_string(chars > 0 ? chars : 255) + ")";
+            out.text = true;
+            break;
+        }
+        case MDB_MEMO:
+            out.declaredType = "LONGTEXT";
+            out.text = true;
+            break;
+        case MDB_REPID:
+            out.declaredType = "GUID";
+            break;
+        case MDB_NUMERIC:
+            out.declaredType = "DECIMAL(" + std::to_string(col->col_prec) + "," +
+                               std::to_string(col->col_scale) + ")";
+            break;
+        case MDB_COMPLEX:
+            out.declaredType = "LONG";
+            break;
+        case MDB_BINARY:
+            out.declaredType = "BINARY";
+            break;
+        default:
+            out.declaredType = "LONGBINARY";
+            break;  // OLE and anything unknown
+    }
+    return out;
+}
+
+class TableReader {
+  public:
+    TableReader(MdbHandle* mdb, std::uint64_t fileSize) : mdb_(mdb), fileSize_(fileSize) {}
+
+    // Copies one table; throws DataError when its rows do not add up.
+    void copy(MdbCatalogEntry* entry, SqliteOut& out);
+
+  private:
+    void bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out);
+    void readLongValue(const MdbField& f, std::string& out);
+    [[noreturn]] void damaged(const std::string& what) const {
+        throw DataError("table " + table_ + ": " + what);
+    }
+
+    MdbHandle* mdb_;
+    std::uint64_t fileSize_;
+    std::string table_;
+    std::vector<std::string> text_;  // per column, alive until the row is inserted
+    std::string raw_;
+    std::uint64_t row_ = 0;
+};
+
+void TableReader::copy(MdbCatalogEntry* entry, SqliteOut& out) {
+    table_ = entry->object_name;
+    TablePtr table(mdb_read_table(entry));
+    if (!table) damaged("its definition cannot be read");
+    if (table->num_cols > MDB_MAX_COLS) damaged("its definition lists too many columns");
+    if (!mdb_read_columns(table.get())) damaged("its columns cannot be read");
+    if (table->columns->len != table->num_cols) damaged("its column list is inconsistent");
+
+    std::vector<OutColumn> columns;
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        columns.push_back(outColumn(mdb_, col));
+    }
+    out.createTable(table_, columns);
+    text_.assign(columns.size(), std::string());
+
+    std::vector<MdbField> fields(MDB_MAX_COLS);
+    mdb_rewind_table(table.get());
+    row_ = 0;
+    // mdb_fetch_row skips, without a word, a row it cannot take apart; the
+    // count checked below catches that. The row it did return is taken
+    // apart again here: that gives each field's NULL bit and raw bytes, so
+    // values are decoded from their stored form, never from libmdb's
+    // locale-dependent text.
+    while (mdb_fetch_row(table.get())) {
+        int start = 0;
+        std::size_t len = 0;
+        if (table->cur_row == 0 ||
+            mdb_find_row(mdb_, static_cast<int>(table->cur_row) - 1, &start, &len) != 0)
+            damaged("row " + std::to_string(row_ + 1) + " cannot be located");
+        start &= kOffsetMask;
+        if (mdb_crack_row(table.get(), start, len, fields.data()) < 0)
+            damaged("row " + std::to_string(row_ + 1) + " cannot be read");
+        for (unsigned i = 0; i < table->num_cols; ++i) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+            bindField(static_cast<int>(i), col, fields[i], out);
+        }
+        out.insertRow();
+        ++row_;
+    }
+    if (row_ != table->num_rows)
+        throw DataError("table " + table_ + ": read " + std::to_string(row_) + " rows of the " +
+                        std::to_string(table->num_rows) + " the file declares");
+}
+
+void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out) {
+    // A Boolean has no NULL: its value is the NULL-mask bit itself.
+    if (col->col_type == MDB_BOOL) {
+        out.setInt(i, f.is_null ? 0 : -1);
+        return;
+    }
+    if (f.is_null) {
+        out.setNull(i);
+        return;
+    }
+    const auto* p = static_cast<const unsigned char*>(f.value);
+    const auto siz = static_cast<std::size_t>(f.siz < 0 ? 0 : f.siz);
+    auto need = [&](std::size_t n) {
+        if (siz < n || !p)
+            damaged("row " + std::to_string(row_ + 1) + ", column " + col->name +
+                    ": value too short");
+    };
+    auto& text = text_[static_cast<std::size_t>(i)];
+    switch (col->col_type) {
+        case MDB_BYTE:
+            need(1);
+            out.setInt(i, p[0]);
+            break;
+        case MDB_INT:
+            need(2);
+            out.setInt(i, static_cast<std::int16_t>(p[0] | p[1] << 8));
+            break;
+        case MDB_LONGINT:
+        case MDB_COMPLEX:
+            need(4);
+            out.setInt(i, static_cast<std::int32_t>(u32(p)));
+            break;
+        case MDB_MONEY:
+            need(8);
+            out.setDouble(i, db::jet::currencyValue(static_cast<std::int64_t>(u64(p))));
+            break;
+        case MDB_FLOAT: {
+            need(4);
+            float v;
+            const std::uint32_t bits = u32(p);
+            std::memcpy(&v, &bits, sizeof v);
+            out.setDouble(i, db::jet::singleValue(v));
+            break;
+        }
+        case MDB_DOUBLE:
+        case MDB_DATETIME: {
+            need(8);
+            double v;
+            const std::uint64_t bits = u64(p);
+            std::memcpy(&v, &bits, sizeof v);
+            if (col->col_type == MDB_DOUBLE) {
+                out.setDouble(i, v);
+            } else if (auto t = db::jet::dateTimeText(v)) {
+                text = *t;
+                out.setText(i, text);
+            } else {
+                out.setNull(i);
+            }
+            break;
+        }
+        case MDB_TEXT:
+            toUtf8(mdb_, p, siz, text);
+            out.setText(i, text);
+            break;
+        case MDB_MEMO:
+            readLongValue(f, raw_);
+            toUtf8(mdb_, reinterpret_cast<const unsigned char*>(raw_.data()), raw_.size(), text);
+            out.setText(i, text);
+            break;
+        case MDB_REPID:
+            need(16);
+            text = db::jet::guidText(p);
+            out.setText(i, text);
+            break;
+        case MDB_NUMERIC:
+            need(17);
+            text = db::jet::decimalText(p, col->col_scale);
+            out.setText(i, text);
+            break;
+        case MDB_OLE:
+            readLongValue(f, text);
+            out.setBlob(i, text.data(), text.size());
+            break;
+        default:
+            text.assign(reinterpret_cast<const char*>(p), siz);
+            out.setBlob(i, text.data(), text.size());
+            break;
+    }
+}
+
+// The bytes of a memo or OLE value: stored in the row itself, in one row of
+// another page, or in a chain of such rows.
+void TableReader::readLongValue(const MdbField& f, std::string& out) {
+    out.clear();
+    const auto siz = static_cast<std::size_t>(f.siz < 0 ? 0 : f.siz);
+    if (siz < kLongValueHeader) return;  // zero-length value
+    unsigned char header[kLongValueHeader];
+    std::memcpy(header, f.value, kLongValueHeader);
+    const std::uint32_t lenFlags = u32(header);
+    const std::uint32_t length = lenFlags & 0x3fffffff;
+    auto where = [&] { return "row " + std::to_string(row_ + 1) + ": a long value "; };
+    if (length > fileSize_) damaged(where() + "claims more bytes than the file holds");
+
+    if (lenFlags & 0x80000000) {  // inline
+        const std::size_t n = std::min<std::size_t>(siz - kLongValueHeader, length);
+        out.assign(static_cast<const char*>(f.value) + kLongValueHeader, n);
+        return;
+    }
+    const std::size_t pageSize = static_cast<std::size_t>(mdb_->fmt->pg_size);
+    auto fetch = [&](std::uint32_t pgRow, const unsigned char*& data, std::size_t& n) {
+        void* buf = nullptr;
+        int off = 0;
+        std::size_t len = 0;
+        if (mdb_find_pg_row(mdb_, static_cast<int>(pgRow), &buf, &off, &len) != 0)
+            damaged(where() + "points to a page that cannot be read");
+        off &= kOffsetMask;
+        if (static_cast<std::size_t>(off) + len > pageSize)
+            damaged(where() + "points outside its page");
+        data = static_cast<const unsigned char*>(buf) + off;
+        n = len;
+    };
+    std::uint32_t pgRow = u32(header + 4);
+    const unsigned char* data = nullptr;
+    std::size_t n = 0;
+    if (lenFlags & 0x40000000) {  // one row on another page
+        fetch(pgRow, data, n);
+        out.assign(reinterpret_cast<const char*>(data), std::min<std::size_t>(n, length));
+        return;
+    }
+    if ((lenFlags & 0xc0000000) != 0) damaged(where() + "has an unknown layout");
+    // A chain of rows: each starts with the page/row of the next one.
+    out.reserve(length);
+    const std::uint64_t maxLinks = fileSize_ / pageSize + 1;
+    for (std::uint64_t link = 0; out.size() < length; ++link) {
+        if (pgRow == 0 || link > maxLinks) damaged(where() + "ends before its declared length");
+        fetch(pgRow, data, n);
+        if (n < 4) damaged(where() + "has a broken page chain");
+        pgRow = u32(data);
+        out.append(reinterpret_cast<const char*>(data + 4),
+                   std::min<std::size_t>(n - 4, length - out.size()));
+    }
+}
+
+std::uint64_t fileSizeOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) throw OpenError("the file cannot be read");
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void importOnce(const std::string& source, const std::string& dest) {
+    const std::uint64_t size = fileSizeOf(source);
+    MdbPtr mdb(mdb_open(source.c_str(), MDB_NOFLAGS));
+    if (!mdb) throw OpenError("the file cannot be opened as a Jet database");
+    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
+        throw OpenError("the list of tables cannot be read");
+
+    SqliteOut out(dest);
+    TableReader reader(mdb.get(), size);
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry)) continue;
+        if (g_ascii_strncasecmp(entry->object_name, "MSys", 4) == 0) continue;
+        reader.copy(entry, out);
+    }
+    out.finish();
+}
+
+}  // namespace
+
+void importJetFile(const std::string& source, const std::string& dest) {
+    std::string firstProblem;
+    for (int attempt = 1;; ++attempt) {
+        unlink(dest.c_str());
+        try {
+            importOnce(source, dest);
+            return;
+        } catch (const DataError& e) {
+            unlink(dest.c_str());
+            if (firstProblem.empty()) firstProblem = e.what();
+            if (attempt == kAttempts)
+                throw DataError(firstProblem + " (read " + std::to_string(kAttempts) +
+                                " times: the file is damaged, or another program kept writing "
+                                "it; try again, or repair the database)");
+            // Give a writer time to finish what it was doing.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+        } catch (...) {
+            unlink(dest.c_str());
+            throw;
+        }
+    }
+}
+
+}  // namespace corvex::jetimport
