@@ -349,4 +349,3 @@ BENCHMARK(BM_Open100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open100kAndFirstFind)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildIndexedCopy)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-BENCHMARK_MAIN();
