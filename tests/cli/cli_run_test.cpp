@@ -162,6 +162,14 @@ TEST_F(RunTest, DemoArgumentsAreChecked) {
     EXPECT_EQ(runCli({"demo", "d", "--colour", "red"}), BadArguments);
 }
 
+TEST_F(RunTest, DemoWritesAFolderOnceAndNeverOverwritesIt) {
+    EXPECT_EQ(runCli({"demo", "hotel-data", "--size=small", "--seed", "3"}), Ok) << err_.str();
+    EXPECT_NE(out_.str().find("hotel-data"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists("hotel-data/Scheda_Cliente.mdb"));
+    EXPECT_EQ(runCli({"demo", "hotel-data", "--size", "small"}), DataError);
+    EXPECT_NE(err_.str().find("demo:"), std::string::npos);
+}
+
 // The executable itself: main() hands its arguments and exit code through.
 class ExecutableTest : public testing::DataFolderTest {
   protected:
