@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "output/mail.h"
-#include "temp_dir.h"
+#include "scoped_env.h"
+#include "support/data_folder.h"
 
 namespace corvex {
 namespace {
 
-using testing::readBytes;
+using test::TempDataFolder;
 using testing::ScopedEnv;
-using testing::TempDir;
-using testing::writeBytes;
 
 struct CsvCase {
     const char* name;
@@ -72,25 +73,25 @@ TEST(ConvertiRigaXLS, SeparatorsFromTheFile) {
 }
 
 TEST(ConvertiXLS, WritesTheWorkstationsCsvFile) {
-    TempDir dir;
+    TempDataFolder dir;
     ScopedEnv ws("PCLocal", "03");
-    writeBytes("fd3", "Voce | Importo\r\n---\r\nCamera   1.000,00\r\n");
+    dir.writeFile("fd3", "Voce | Importo\r\n---\r\nCamera   1.000,00\r\n");
     EXPECT_EQ(ConvertiXLS("fd3"), "fd3.csv");
-    EXPECT_EQ(readBytes("fd3.csv"),
+    EXPECT_EQ(dir.readFile("fd3.csv"),
               "Voce , Importo\r\n   \r\nCamera  \x80"
               "1000.00\r\n");
 
-    writeBytes("SeparatoreXLS.txt", ";\r\n,\r\n\x80\r\n");
+    dir.writeFile("SeparatoreXLS.txt", ";\r\n,\r\n\x80\r\n");
     ConvertiXLS("fd3");
-    EXPECT_EQ(readBytes("fd3.csv"),
+    EXPECT_EQ(dir.readFile("fd3.csv"),
               "Voce ; Importo\r\n   \r\nCamera  \x80"
               "1000,00\r\n");
 }
 
 TEST(ConvertiXLS, ShortSeparatorFileKeepsTheOtherDefaults) {
-    TempDir dir;
+    TempDataFolder dir;
     ScopedEnv ws("PCLocal", "1");
-    writeBytes("SeparatoreXLS.txt", ";\r\n");
+    dir.writeFile("SeparatoreXLS.txt", ";\r\n");
     const auto sep = leggiSeparatoriXLS();
     EXPECT_EQ(sep.campo, ";");
     EXPECT_EQ(sep.decimale, ".");
@@ -98,37 +99,37 @@ TEST(ConvertiXLS, ShortSeparatorFileKeepsTheOtherDefaults) {
 }
 
 TEST(ConvertiXLS, MissingReportGivesAnEmptyCsv) {
-    TempDir dir;
+    TempDataFolder dir;
     ScopedEnv ws("PCLocal", "2");
     EXPECT_EQ(ConvertiXLS("fd2"), "fd2.csv");
-    EXPECT_EQ(readBytes("fd2.csv"), "");
+    EXPECT_EQ(dir.readFile("fd2.csv"), "");
 }
 
 TEST(InviaEMail, MailFileHoldsSubjectTextAndOneMoreLineEnd) {
-    TempDir dir;
+    TempDataFolder dir;
     ScopedEnv ws("PCLocal", "3");
     EXPECT_EQ(scriviFileEMail("riga 1\r\nriga 2\r\n"), "e-mail3.txt");
-    EXPECT_EQ(readBytes("e-mail3.txt"), "OGGETTO\r\nriga 1\r\nriga 2\r\n\r\n");
+    EXPECT_EQ(dir.readFile("e-mail3.txt"), "OGGETTO\r\nriga 1\r\nriga 2\r\n\r\n");
 }
 
 TEST(InviaEMail, FindsTheMailProgramInTheProgramFolderFirst) {
-    TempDir dir;
+    TempDataFolder dir;
     std::filesystem::create_directories("bin");
     std::filesystem::create_directories("path");
-    ScopedEnv path("PATH", (dir.path() / "path").c_str());
+    ScopedEnv path("PATH", (std::filesystem::path(dir.path()) / "path").c_str());
     EXPECT_FALSE(trovaProgrammaPosta("bin").has_value());
 
-    writeBytes("path/Mailkv", "#!/bin/sh\n");
+    dir.writeFile("path/Mailkv", "#!/bin/sh\n");
     std::filesystem::permissions("path/Mailkv", std::filesystem::perms::owner_all);
     ASSERT_TRUE(trovaProgrammaPosta("bin").has_value());
     EXPECT_EQ(std::filesystem::path(*trovaProgrammaPosta("bin")).parent_path().filename(), "path");
 
-    writeBytes("bin/Mailkv.exe", "#!/bin/sh\n");
+    dir.writeFile("bin/Mailkv.exe", "#!/bin/sh\n");
     std::filesystem::permissions("bin/Mailkv.exe", std::filesystem::perms::owner_all);
     EXPECT_EQ(*trovaProgrammaPosta("bin"), "bin/Mailkv.exe");
 
     // A file that cannot be run is not the program.
-    writeBytes("Mailkv", "data");
+    dir.writeFile("Mailkv", "data");
     std::filesystem::permissions("Mailkv", std::filesystem::perms::owner_read);
     EXPECT_EQ(*trovaProgrammaPosta("bin"), "bin/Mailkv.exe");
 }

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
+#include "scoped_env.h"
+#include "support/data_folder.h"
 
 namespace corvex {
 namespace {
@@ -61,10 +62,10 @@ TEST(PaginaAnteprima, ShowsLinesCleaned) {
 }
 
 TEST(PaginaAnteprima, MissingAndEmptyReports) {
-    testing::TempDir dir;
+    test::TempDataFolder dir;
     PaginaAnteprima p;
     EXPECT_FALSE(p.carica("fd1"));
-    testing::writeBytes("fd1", "");
+    dir.writeFile("fd1", "");
     ASSERT_TRUE(p.carica("fd1"));
     const auto b = p.blocco(0, kLimitePrimoBlocco);
     EXPECT_EQ(b.righe, 0u);
@@ -106,15 +107,15 @@ TEST(SostituisciBlocco, DeletingLinesAndEmptyingTheBlock) {
 }
 
 TEST(SostituisciBlocco, SavedFileHasNoExtraEmptyLine) {
-    testing::TempDir dir;
-    testing::writeBytes("fd1",
-                        "\xE7"
-                        "a\xE7\r\nb\r\n");
+    test::TempDataFolder dir;
+    dir.writeFile("fd1",
+                  "\xE7"
+                  "a\xE7\r\nb\r\n");
     PaginaAnteprima p;
     ASSERT_TRUE(p.carica("fd1"));
     const auto b = p.blocco(0, kLimitePrimoBlocco);
     scriviRigheReport("fd1", sostituisciBlocco(p.righe(), b.prima, b.righe, righeTesto(b.testo)));
-    EXPECT_EQ(testing::readBytes("fd1"),
+    EXPECT_EQ(dir.readFile("fd1"),
               "\xE7"
               "a\xE7\r\nb\r\n");
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "output/headless.h"
+#include "scoped_env.h"
 #include "support/data_folder.h"
-#include "temp_dir.h"
 
 namespace corvex {
 namespace {

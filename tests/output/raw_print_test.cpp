@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
+#include <filesystem>
+
+#include "scoped_env.h"
+#include "support/data_folder.h"
 
 namespace corvex {
 namespace {
@@ -130,7 +133,7 @@ TEST(DestinazioneRaw, ClassifiesDevicesQueuesFilesAndWindowsNames) {
 }
 
 TEST(DestinazioneRaw, WindowsNameIsAClearErrorAndWritesNoFile) {
-    testing::TempDir dir;
+    test::TempDataFolder dir;
     try {
         inviaRaw("LPT1:", "x", "fd1");
         FAIL() << "expected an error";
@@ -142,10 +145,10 @@ TEST(DestinazioneRaw, WindowsNameIsAClearErrorAndWritesNoFile) {
 }
 
 TEST(DestinazioneRaw, OtherNamesAreFilesInTheCurrentDirectory) {
-    testing::TempDir dir;
-    testing::writeBytes("stampa.prn", "old content that is longer");
+    test::TempDataFolder dir;
+    dir.writeFile("stampa.prn", "old content that is longer");
     inviaRaw("stampa.prn", std::string("a\0b", 3), "fd1");
-    EXPECT_EQ(testing::readBytes("stampa.prn"), std::string("a\0b", 3));
+    EXPECT_EQ(dir.readFile("stampa.prn"), std::string("a\0b", 3));
 }
 
 }  // namespace
