@@ -211,9 +211,12 @@ void importInto(const std::string& source, std::uint64_t size, const std::string
     if (WIFSIGNALED(out.status)) {
         unlink(tmp.c_str());
         const int sig = WTERMSIG(out.status);
-        throw DbError(source, "",
-                      "the Jet reader stopped abnormally (signal " + std::to_string(sig) + ", " +
-                          strsignal(sig) + "): the file is probably damaged");
+        std::string cause = "the Jet reader stopped abnormally (signal " + std::to_string(sig) +
+                            ", " + strsignal(sig) + "): the file is probably damaged";
+        // What libmdb said last often tells which part of the file is broken.
+        if (const std::string said = lastLine(out.errText); !said.empty())
+            cause += " (last message: " + said + ")";
+        throw DbError(source, "", cause);
     }
     if (!WIFEXITED(out.status) || WEXITSTATUS(out.status) != 0) {
         unlink(tmp.c_str());
@@ -282,7 +285,9 @@ std::string jetCachedCopy(const std::string& path) {
     if (ec) abs = fs::absolute(path);
     const std::string source = abs.string();
     FileStamp stamp = stampOf(source);
-    if (!isJetFile(source)) throw DbError(path, "", "not a Jet database file");
+    if (access(source.c_str(), R_OK) != 0)
+        throw DbError(source, "", "the file cannot be read: " + errnoText(errno));
+    if (!isJetFile(source)) throw DbError(source, "", "not a Jet database file");
 
     const fs::path dir = cacheDirectory();
     const std::string prefix = readableStem(abs) + "-" + hex64(fnv1a(source)) + "-";
@@ -310,7 +315,7 @@ std::string jetCachedCopy(const std::string& path) {
     if (std::rename(tmp.c_str(), copy.c_str()) != 0) {
         const int err = errno;
         unlink(tmp.c_str());
-        throw DbError(path, "",
+        throw DbError(source, "",
                       "the copy cannot be stored in " + dir.string() + ": " + errnoText(err));
     }
     removeStaleCopies(dir, prefix, copy.filename().string());

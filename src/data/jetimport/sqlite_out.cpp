@@ -1,5 +1,8 @@
 #include "data/jetimport/sqlite_out.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 namespace corvex::jetimport {
@@ -104,6 +107,14 @@ void SqliteOut::finish() {
     exec("COMMIT");
     if (sqlite3_close(db_) != SQLITE_OK) fail("closing");
     db_ = nullptr;
+    // The copy is renamed into the cache next: make sure its bytes are on
+    // disk first, so a power cut never leaves a cached copy half written.
+    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || fdatasync(fd) != 0) {
+        if (fd >= 0) close(fd);
+        throw std::runtime_error("cannot write the copy " + path_ + " to disk");
+    }
+    close(fd);
 }
 
 }  // namespace corvex::jetimport

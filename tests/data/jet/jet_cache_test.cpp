@@ -14,6 +14,7 @@
 #include "data/engine/error.h"
 #include "data/engine/jet_cache.h"
 #include "jet_support.h"
+#include "support/data_folder.h"
 
 namespace corvex::test::jet {
 namespace {
@@ -135,6 +136,39 @@ TEST_F(JetCache, SecondOpenReusesTheCopyAndAChangeRebuildsIt) {
     EXPECT_EQ(scalar(third, "SELECT count(*) FROM Dettaglio"), "476");
     // No temporary files are left behind.
     for (const auto& name : cacheEntries()) EXPECT_EQ(name.find("tmp"), std::string::npos) << name;
+}
+
+TEST_F(JetCache, BareNameInTheDataFolderKeepsItsCopyOutside) {
+    if (!haveFixtures()) GTEST_SKIP() << "shared fixtures not found at " << sharedDir();
+    TempDataFolder folder;  // the current directory for this test
+    const fs::path file = fs::path(folder.path()) / "VociFattura.mdb";
+    fs::copy_file(hotelFixtures() / "jet" / "VociFattura.mdb", file);
+    setMtime(file, std::chrono::hours(1));
+    const std::string copy = db::jetCachedCopy("VociFattura.mdb");
+    EXPECT_EQ(db::jetCachedCopy(file.string()), copy);
+    EXPECT_EQ(fs::path(copy).parent_path(), cache_.path());
+    EXPECT_EQ(std::vector<std::string>{"VociFattura.mdb"}, [&] {
+        std::vector<std::string> names;
+        for (auto& e : fs::directory_iterator(folder.path())) names.push_back(e.path().filename());
+        return names;
+    }());
+}
+
+TEST_F(JetCache, EnvironmentCannotChangeTheCopy) {
+    if (!haveFixtures()) GTEST_SKIP() << "shared fixtures not found at " << sharedDir();
+    // libmdb takes its output character set and options from the
+    // environment, and formats numbers by the locale: none of that may leak
+    // into the copy.
+    ScopedEnv charset("MDBICONV", "ISO-8859-1");
+    ScopedEnv options("MDBOPTS", "no_memo:use_index");
+    ScopedEnv locale("LC_ALL", "it_IT.UTF-8");
+    const fs::path copy = db::jetCachedCopy(jetFixtures() / "nwind.mdb");
+    EXPECT_EQ(scalar(copy, "SELECT CompanyName FROM Customers WHERE CustomerID='OCEAN'"),
+              "Océano Atlántico Ltda.");
+    EXPECT_EQ(scalar(copy, "SELECT Freight FROM Orders WHERE OrderID=10330"), "12.75");
+    EXPECT_EQ(scalar(copy, "SELECT max(length(Notes)) FROM Employees"), "448");
+    EXPECT_EQ(scalar(copy, "SELECT OrderDate FROM Orders WHERE OrderID=10330"),
+              "1994-11-16 00:00:00");
 }
 
 TEST_F(JetCache, FileJustWrittenIsReadAgainNextTime) {
