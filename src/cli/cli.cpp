@@ -1,13 +1,214 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+#include <exception>
+#include <new>
 #include <ostream>
+
+#include "common/environment.h"
+#include "common/text.h"
+#include "data/engine/error.h"
+#include "demo/demo.h"
+#include "output/report_file.h"
+#include "reports/interaction.h"
+#include "settings/store.h"
 
 namespace corvex::cli {
 
+namespace {
+
+constexpr const char* kProgram = "corvex";
+
+std::string reportsUsage() {
+    std::string text;
+    for (const auto& e : reportCatalog()) {
+        text += std::string("  ") + e.name + "  (" + e.routine + ")\n" + reportOptionsUsage(e);
+    }
+    return text;
+}
+
+// `corvex demo DIR [--size small|hotel|large] [--seed N]`
+int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string dir;
+    demo::Options options;
+    bool sizeGiven = false, seedGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (startsWith(arg, "--")) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg.resize(eq);
+                hasValue = true;
+            }
+            if (arg != "--size" && arg != "--seed") {
+                err << kProgram << ": unknown option " << arg << " for demo\n";
+                return BadArguments;
+            }
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    err << kProgram << ": " << arg << " needs a value\n";
+                    return BadArguments;
+                }
+                value = args[++i];
+            }
+            if (arg == "--size") {
+                if (sizeGiven) {
+                    err << kProgram << ": --size given twice\n";
+                    return BadArguments;
+                }
+                sizeGiven = true;
+                if (value == "small") {
+                    options.size = demo::Size::Small;
+                } else if (value == "hotel") {
+                    options.size = demo::Size::Hotel;
+                } else if (value == "large") {
+                    options.size = demo::Size::Large;
+                } else {
+                    err << kProgram << ": --size: \"" << value
+                        << "\" is not one of small, hotel, large\n";
+                    return BadArguments;
+                }
+            } else {
+                std::int64_t seed = 0;
+                if (seedGiven || !parseWhole(value, seed) || seed < 0) {
+                    err << kProgram << ": --seed: \"" << value
+                        << "\" is not a whole number of 0 or more (or given twice)\n";
+                    return BadArguments;
+                }
+                seedGiven = true;
+                options.seed = static_cast<std::uint64_t>(seed);
+            }
+        } else if (dir.empty() && !arg.empty()) {
+            dir = arg;
+        } else {
+            err << kProgram << ": unexpected argument \"" << arg << "\" for demo\n";
+            return BadArguments;
+        }
+    }
+    if (dir.empty()) {
+        err << kProgram
+            << ": missing folder (corvex demo DIR [--size small|hotel|large] "
+               "[--seed N])\n";
+        return BadArguments;
+    }
+    try {
+        demo::generate(dir, options);
+    } catch (const std::exception& e) {
+        err << kProgram << ": demo: " << terminalText(e.what()) << '\n';
+        return DataError;
+    }
+    out << "Demo data folder written: " << dir << '\n';
+    return Ok;
+}
+
+}  // namespace
+
+std::string usage() {
+    return std::string(
+               "Usage:\n"
+               "  corvex                      open the desk (the command-line help when the\n"
+               "                              program was built without windows)\n"
+               "  corvex report NAME [options]\n"
+               "                              run one report in the current directory (the data\n"
+               "                              folder) and write the report file fd<PCLocal>\n"
+               "  corvex demo DIR [--size small|hotel|large] [--seed N]\n"
+               "                              write a demo data folder into DIR\n"
+               "  corvex --help | --version\n"
+               "\n"
+               "Reports and their options:\n") +
+           reportsUsage() +
+           "\nEvery report also takes:\n"
+           "    --print-stdout, -  when done, print the report on standard output in UTF-8\n"
+           "                       as the preview shows it (otherwise stdout stays empty)\n"
+           "\n"
+           "Dates are dd/mm/yyyy, ddmmyy (yy < 35: 20yy, else 19yy) or ddmmyyyy; a period\n"
+           "may be given in either order. Options take their value as --name VALUE or\n"
+           "--name=VALUE. CamereImp.txt in the data folder overrides the room range.\n"
+           "\n"
+           "Exit codes: 0 done; 1 database or file error; 2 bad arguments (or a report not\n"
+           "built yet); 3 done, but some records or statements were skipped (listed on\n"
+           "stderr).\n";
+}
+
+int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
+              PrintMenuHandler printMenu) {
+    for (const auto& n : inv.notices) err << kProgram << ": " << n << '\n';
+    const std::string name = inv.entry->name;
+    ReportResult result;
+    try {
+        // The desk's start-up: the settings database exists before any report.
+        CaricaImpostazioni();
+        CliInteraction io(inv.answers, err, std::move(printMenu));
+        result = inv.entry->run(inv.request, io);
+    } catch (const ReportNotBuilt& e) {
+        err << kProgram << ": report " << name << " is not built yet (" << terminalText(e.what())
+            << ")\n";
+        return BadArguments;
+    } catch (const AnswerMissing& e) {
+        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        return BadArguments;
+    } catch (const ReportCancelled& e) {
+        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        return DataError;
+    } catch (const std::exception& e) {
+        // db::DbError, ReportError, file errors (std::runtime_error) and anything else.
+        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        return DataError;
+    }
+
+    if (inv.printStdout) {
+        const std::string file = reportFileName();
+        if (!reportFileExists(file)) {
+            err << kProgram << ": " << name << ": the report file " << file
+                << " is missing after the run\n";
+            return DataError;
+        }
+        for (const auto& line : readReportLines(file))
+            out << cp1252ToUtf8(PulisciRiga(line)) << '\n';
+        out.flush();
+    }
+    if (!result.skipped.empty()) {
+        err << kProgram << ": " << name << ": completed, but skipped " << result.skipped.size()
+            << (result.skipped.size() == 1 ? " item:\n" : " items:\n");
+        for (const auto& s : result.skipped) err << "  " << terminalText(s) << '\n';
+        return CompletedWithSkips;
+    }
+    return Ok;
+}
+
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    (void)args;
-    (void)out;
-    err << "corvex: command line not built yet\n";
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        out << usage();
+        return Ok;
+    }
+    if (args[0] == "--version") {
+        out << kProgram << ' ' << CORVEX_VERSION << '\n';
+        return Ok;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "report") {
+        const auto isHelp = [](const std::string& a) { return a == "--help" || a == "-h"; };
+        if (std::any_of(rest.begin(), rest.end(), isHelp)) {
+            out << usage();
+            return Ok;
+        }
+        ReportInvocation inv;
+        try {
+            inv = parseReportArgs(rest);
+        } catch (const UsageError& e) {
+            err << kProgram << ": " << e.what() << '\n';
+            return BadArguments;
+        } catch (const std::exception& e) {
+            // Reading CamereImp.txt or the clock failed.
+            err << kProgram << ": " << terminalText(e.what()) << '\n';
+            return DataError;
+        }
+        return runReport(inv, out, err);
+    }
+    if (args[0] == "demo") return runDemo(rest, out, err);
+    err << kProgram << ": unknown command \"" << args[0] << "\" (see corvex --help)\n";
     return BadArguments;
 }
 

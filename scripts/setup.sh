@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what Corvex needs to build, test and run on Debian 12 (bookworm).
+# Run as root, or as a user with sudo.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config ccache
+    libsqlite3-dev sqlite3 mdbtools mdbtools-dev libglib2.0-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libcups2-dev fonts-liberation poppler-utils
+    xvfb xauth clang-format
+)
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update
+"${as_root[@]}" apt-get install -y --no-install-recommends "${packages[@]}" </dev/null

@@ -1,0 +1,61 @@
+// `corvex report NAME [options]`: from the command line's words to what a
+// print button hands to its report. Parsing is separate from running so that
+// every rule here can be checked without a data folder's databases.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "reports/catalog.h"
+#include "reports/request.h"
+
+namespace corvex::cli {
+
+// A command line that cannot be run as written (exit 2); what() names the
+// option and the value at fault.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Answers to the questions a report asks while it runs (code page 1252).
+// Each default is the default answer of the question's dialog.
+struct Answers {
+    std::optional<std::string> maxNights;  // "Notti" (guests-present: required)
+    std::optional<std::string> minAge;     // "Anni" (guests-present: required)
+    std::string counter = "1";             // "Contatore XRF" (takings register)
+    bool complete = false;                 // "Totali per Reparto": "Completo la stampa?"
+    bool totalsOnly = false;               // "Stampa Corrispettivi": "Solo i totali generali?"
+};
+
+// One report run, ready to go.
+struct ReportInvocation {
+    const ReportEntry* entry = nullptr;
+    ReportRequest request;
+    Answers answers;
+    bool printStdout = false;          // --print-stdout or "-"
+    std::vector<std::string> notices;  // UTF-8 notes for stderr (e.g. CamereImp.txt in force)
+};
+
+// A date option's text (UTF-8, as typed) completed as the desk completes a
+// date field on Enter (ddmmyy, ddmmyyyy) and checked: the result is a real
+// "dd/mm/yyyy" date in code page 1252. Throws UsageError naming the option.
+std::string completeDate(const std::string& typed, const std::string& option);
+
+// Parses the words after "report" (NAME first). Dates default to today (the
+// program's clock), rooms to "" and "ZZZZZZ", trimmed and then replaced by
+// CamereImp.txt when that file is in the current directory. Throws UsageError
+// for an unknown report or option, an option the report does not take, a
+// missing value, an invalid date or number, a missing required answer.
+ReportInvocation parseReportArgs(const std::vector<std::string>& args);
+// Same, with the report looked up in another table (tests).
+ReportInvocation parseReportArgs(const std::vector<std::string>& args,
+                                 const std::vector<ReportEntry>& catalog);
+
+// The options a report takes besides those every report takes, one per
+// line, for the help text.
+std::string reportOptionsUsage(const ReportEntry& entry);
+
+}  // namespace corvex::cli

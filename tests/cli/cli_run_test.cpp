@@ -1,0 +1,184 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli_test_support.h"
+#include "data/engine/error.h"
+#include "reports/interaction.h"
+
+namespace corvex::cli {
+namespace {
+
+// Fake report routines, one per outcome.
+ReportRequest lastRequest;
+
+ReportResult writesReport(const ReportRequest& r, Interaction& io) {
+    lastRequest = r;
+    std::ofstream f("fd7", std::ios::binary);
+    // A bold mark, code page 437 box characters and an accented letter.
+    f << "\xE7TOTALE\xE7 \xB3 Et\xE0\r\n\xC4\xC4\xC4\r\n";
+    f.close();
+    io.showPrintMenu();
+    return {};
+}
+ReportResult notBuilt(const ReportRequest&, Interaction&) {
+    throw ReportNotBuilt("Stampa is not built yet");
+}
+ReportResult dbError(const ReportRequest&, Interaction&) {
+    throw db::DbError("Scheda_Cliente.mdb", "SELECT *", "no such table: Scheda_Cliente");
+}
+ReportResult reportError(const ReportRequest&, Interaction&) {
+    throw ReportError("CorrSetup.txt: line 3 is not a code");
+}
+ReportResult fileError(const ReportRequest&, Interaction&) {
+    throw std::runtime_error("fd7: cannot write (No space left on device)");
+}
+ReportResult asksNights(const ReportRequest&, Interaction& io) {
+    io.ask("Inserire il numero di notti massimo", "Notti", "");
+    return {};
+}
+ReportResult cancelled(const ReportRequest&, Interaction&) {
+    throw ReportCancelled();
+}
+ReportResult skips(const ReportRequest& r, Interaction& io) {
+    writesReport(r, io);
+    return ReportResult{{"SchedaStoricoClienti.mdb: no such table", "record 12: bad date \xE0"}};
+}
+
+const std::vector<ReportEntry>& fakeCatalog() {
+    static const std::vector<ReportEntry> entries = {
+        {"writes", "Writes", &writesReport, true, true, false, false},
+        {"not-built", "NotBuilt", &notBuilt, true, false, false, false},
+        {"db-error", "DbError", &dbError, true, false, false, false},
+        {"report-error", "ReportError", &reportError, true, false, false, false},
+        {"file-error", "FileError", &fileError, true, false, false, false},
+        {"asks-nights", "AsksNights", &asksNights, true, false, false, true},
+        {"cancelled", "Cancelled", &cancelled, true, false, false, false},
+        {"skips", "Skips", &skips, true, true, false, true},
+    };
+    return entries;
+}
+
+class RunReportTest : public testing::DataFolderTest {
+  protected:
+    int runFake(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return runReport(parseReportArgs(args, fakeCatalog()), out_, err_);
+    }
+    std::ostringstream out_, err_;
+};
+
+TEST_F(RunReportTest, SuccessWritesNothingOnStdoutUnlessAsked) {
+    EXPECT_EQ(runFake({"writes", "--from", "010224", "--to", "290224"}), Ok);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(err_.str(), "");
+    EXPECT_EQ(lastRequest.dal, "01/02/2024");
+    EXPECT_EQ(lastRequest.al, "29/02/2024");
+}
+
+TEST_F(RunReportTest, PrintStdoutShowsTheReportAsTheScreenDoesInUtf8) {
+    EXPECT_EQ(runFake({"writes", "-"}), Ok);
+    EXPECT_EQ(out_.str(), "TOTALE | Et\xC3\xA0\n---\n");
+}
+
+TEST_F(RunReportTest, FailuresMapToExitCodes) {
+    EXPECT_EQ(runFake({"not-built"}), BadArguments);
+    EXPECT_NE(err_.str().find("not built yet"), std::string::npos) << err_.str();
+
+    EXPECT_EQ(runFake({"db-error"}), DataError);
+    EXPECT_NE(err_.str().find("Scheda_Cliente.mdb"), std::string::npos) << err_.str();
+
+    EXPECT_EQ(runFake({"report-error"}), DataError);
+    EXPECT_NE(err_.str().find("CorrSetup.txt: line 3"), std::string::npos) << err_.str();
+
+    EXPECT_EQ(runFake({"file-error", "-"}), DataError);
+    EXPECT_NE(err_.str().find("No space left"), std::string::npos) << err_.str();
+    EXPECT_EQ(out_.str(), "");
+
+    EXPECT_EQ(runFake({"asks-nights"}), BadArguments);
+    EXPECT_NE(err_.str().find("--max-nights"), std::string::npos) << err_.str();
+
+    EXPECT_EQ(runFake({"cancelled"}), DataError);
+}
+
+TEST_F(RunReportTest, SkippedItemsGiveExitThreeAndAreListed) {
+    EXPECT_EQ(runFake({"skips", "--print-stdout"}), CompletedWithSkips);
+    EXPECT_NE(err_.str().find("skipped 2 items"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("SchedaStoricoClienti.mdb: no such table"), std::string::npos);
+    EXPECT_NE(err_.str().find("bad date \xC3\xA0"), std::string::npos);
+    // The report completed: it is still printed.
+    EXPECT_NE(out_.str().find("TOTALE"), std::string::npos);
+}
+
+class RunTest : public testing::DataFolderTest {
+  protected:
+    int runCli(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return run(args, out_, err_);
+    }
+    std::ostringstream out_, err_;
+};
+
+TEST_F(RunTest, HelpVersionAndUnknownCommands) {
+    EXPECT_EQ(runCli({}), Ok);
+    EXPECT_NE(out_.str().find("corvex report NAME"), std::string::npos);
+    EXPECT_EQ(runCli({"--help"}), Ok);
+    for (const auto& e : reportCatalog()) EXPECT_NE(out_.str().find(e.name), std::string::npos);
+    EXPECT_NE(out_.str().find("--max-nights"), std::string::npos);
+    EXPECT_EQ(runCli({"report", "summary", "--from", "010124", "--help"}), Ok);
+    EXPECT_NE(out_.str().find("--first-room"), std::string::npos);
+    EXPECT_EQ(runCli({"--version"}), Ok);
+    EXPECT_EQ(out_.str(), std::string("corvex ") + CORVEX_VERSION + "\n");
+    EXPECT_EQ(runCli({"frobnicate"}), BadArguments);
+    EXPECT_NE(err_.str().find("unknown command"), std::string::npos);
+}
+
+TEST_F(RunTest, BadReportArgumentsExitTwoBeforeAnythingRuns) {
+    EXPECT_EQ(runCli({"report", "nope"}), BadArguments);
+    EXPECT_NE(err_.str().find("unknown report"), std::string::npos);
+    EXPECT_EQ(runCli({"report", "summary", "--from", "31022013"}), BadArguments);
+    EXPECT_NE(err_.str().find("--from"), std::string::npos);
+    EXPECT_EQ(runCli({"report", "guests-present", "--min-age", "0"}), BadArguments);
+    EXPECT_NE(err_.str().find("--max-nights"), std::string::npos);
+    EXPECT_EQ(runCli({"report", "fiscal-detail", "--counter", "uno"}), BadArguments);
+    // Nothing was created in the data folder.
+    EXPECT_TRUE(std::filesystem::is_empty(dir()));
+}
+
+TEST_F(RunTest, DemoArgumentsAreChecked) {
+    EXPECT_EQ(runCli({"demo"}), BadArguments);
+    EXPECT_EQ(runCli({"demo", "d", "--size", "huge"}), BadArguments);
+    EXPECT_EQ(runCli({"demo", "d", "--seed", "-4"}), BadArguments);
+    EXPECT_EQ(runCli({"demo", "d", "--seed"}), BadArguments);
+    EXPECT_EQ(runCli({"demo", "d", "e"}), BadArguments);
+    EXPECT_EQ(runCli({"demo", "d", "--colour", "red"}), BadArguments);
+}
+
+// The executable itself: main() hands its arguments and exit code through.
+class ExecutableTest : public testing::DataFolderTest {
+  protected:
+    static int exitCode(const std::string& args) {
+        const std::string cmd =
+            std::string(CORVEX_BINARY_DIR) + "/corvex " + args + " >out.txt 2>err.txt </dev/null";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(ExecutableTest, ExitCodesReachTheShell) {
+    EXPECT_EQ(exitCode("--version"), 0);
+    EXPECT_EQ(exitCode("report nope"), 2);
+    EXPECT_EQ(exitCode("report summary --from 31022013"), 2);
+    EXPECT_EQ(exitCode("report guests-present --max-nights 7"), 2);
+}
+
+}  // namespace
+}  // namespace corvex::cli
