@@ -51,7 +51,9 @@ std::string readableCopy(const std::string& path, const std::string& shown, bool
 
 Connection::Connection(const std::string& file, bool readOnly, bool jet, std::string shown)
     : shown_(std::move(shown)), readOnly_(readOnly), jet_(jet) {
-    int flags = SQLITE_OPEN_URI | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    // One connection serves one thread: no per-call locking inside SQLite.
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+                (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     std::string name = readOnly ? readOnlyUri(file) : file;
     int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -63,6 +65,9 @@ Connection::Connection(const std::string& file, bool readOnly, bool jet, std::st
     // The suite writes its files while reports run: wait for its locks.
     sqlite3_busy_timeout(db_, 10000);
     sqlite3_extended_result_codes(db_, 0);
+    // A double-quoted name that is no column must be an error, not a text.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerEngineFunctions(db_);
     // Reading the schema now turns a file that is not a database into an
     // error at open time rather than at the first statement.
@@ -153,7 +158,8 @@ std::string Connection::attach(const std::string& file) {
     if (it != attached_.end()) return it->second;
     bool jet = false;
     std::string copy = readableCopy(path, file, jet);
-    std::string alias = "x" + std::to_string(attached_.size() + 1);
+    std::string alias = std::to_string(attached_.size() + 1);
+    alias.insert(0, 1, 'x');
     sqlite3_stmt* st = nullptr;
     std::string sql = "ATTACH DATABASE ?1 AS " + alias;
     sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);

@@ -184,6 +184,17 @@ Recordset Database::openRecordset(const std::string& sqlOrTable) {
     return runSelect(impl_->conn, prepared, lexed.literals, sqlOrTable);
 }
 
+std::string Database::translatedSql(const std::string& select) {
+    Connection& c = impl_->c();
+    sql::Lexed lexed;
+    try {
+        lexed = sql::lex(select);
+    } catch (const DbError& e) {
+        throw DbError(impl_->path, select, e.cause());
+    }
+    return c.prepareSelect(lexed, select).translation.sql;
+}
+
 void Database::execute(const std::string& sql) {
     Connection& c = impl_->c();
     if (c.readOnly()) c.readOnlyError(sql);

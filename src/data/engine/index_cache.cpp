@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -24,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Bumped whenever the content of a copy changes (indexes, statistics).
-constexpr std::string_view kFormat = "corvex-index-3";
+constexpr std::string_view kFormat = "corvex-index-5";
 
 std::uint64_t fnv1a(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
     for (unsigned char c : s) {
@@ -62,10 +64,15 @@ void exec(sqlite3* db, const std::string& sql, const std::string& shown) {
     }
 }
 
-std::vector<std::string> column(sqlite3* db, const std::string& sql) {
+std::vector<std::string> column(sqlite3* db, const std::string& sql, const std::string& shown) {
     std::vector<std::string> out;
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        std::string cause = sqlite3_errmsg(db);
+        sqlite3_finalize(st);
+        throw DbError(shown, sql, cause);
+    }
+    {
         while (sqlite3_step(st) == SQLITE_ROW) {
             auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
             out.emplace_back(p ? p : "");
@@ -84,6 +91,15 @@ std::string q(std::string_view name) {
     return out + '"';
 }
 
+std::string text(std::string_view s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out + '\'';
+}
+
 std::string findColumn(const std::vector<std::string>& cols, std::string_view want) {
     for (const auto& c : cols)
         if (jet::equalNoCase(c, want)) return c;
@@ -96,10 +112,11 @@ void addIndexes(sqlite3* db, const std::string& shown) {
     exec(db, "CREATE TABLE corvex_span(tbl TEXT, col TEXT, span INTEGER)", shown);
     auto tables = column(db,
                          "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                         "'sqlite_%' AND name <> 'corvex_span'");
+                         "'sqlite_%' AND name <> 'corvex_span'",
+                         shown);
     int n = 0;
     for (const auto& t : tables) {
-        auto cols = column(db, "SELECT name FROM pragma_table_info(" + q(t) + ")");
+        auto cols = column(db, "SELECT name FROM pragma_table_info(" + text(t) + ")", shown);
         auto index = [&](std::vector<std::string> on) {
             std::string list;
             for (const auto& c : on) list += (list.empty() ? "" : ", ") + q(c);
@@ -128,7 +145,7 @@ void addIndexes(sqlite3* db, const std::string& shown) {
             // one such row without real dates leaves the span unbounded (-1).
             std::string span = "corvex_days(" + q(dep) + ") - corvex_days(" + q(arrival) + ")";
             exec(db,
-                 "INSERT INTO corvex_span SELECT " + q(t) + ", " + q(dep) +
+                 "INSERT INTO corvex_span SELECT " + text(t) + ", " + text(dep) +
                      ", CASE WHEN count(*) > count(" + span + ") THEN -1 ELSE ifnull(max(" + span +
                      "), 0) END FROM " + q(t) + " WHERE " + q(dep) + " > " + q(arrival) +
                      " COLLATE NOCASE",
@@ -139,6 +156,30 @@ void addIndexes(sqlite3* db, const std::string& shown) {
 }
 
 std::atomic<unsigned> counter{0};
+
+// The copies this process built last, per source file. A file that the suite
+// keeps writing would otherwise be copied again for every statement of a
+// report; a copy younger than ten times its build time (at most 30 s) is used
+// for a changed file. Small files, cheap to copy, are always fresh.
+struct Recent {
+    std::string target;
+    std::chrono::steady_clock::time_point built;
+    std::chrono::steady_clock::duration took;
+};
+std::mutex recentMutex;
+std::map<std::string, Recent> recent;
+
+std::string recentCopy(const std::string& key) {
+    std::lock_guard lock(recentMutex);
+    auto it = recent.find(key);
+    if (it == recent.end() || it->second.took < std::chrono::milliseconds(100)) return {};
+    auto age = std::chrono::steady_clock::now() - it->second.built;
+    auto allowed = std::min<std::chrono::steady_clock::duration>(it->second.took * 10,
+                                                                 std::chrono::seconds(30));
+    std::error_code ec;
+    if (age > allowed || !fs::exists(it->second.target, ec)) return {};
+    return it->second.target;
+}
 
 }  // namespace
 
@@ -172,6 +213,8 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown)
     std::string prefix = "idx-" + hex(fnv1a(key)) + "-";
     fs::path target = fs::path(dir) / (prefix + hex(fnv1a(state)) + ".sqlite");
     if (fs::exists(target, ec)) return target.string();
+    if (std::string r = recentCopy(key); !r.empty()) return r;
+    auto started = std::chrono::steady_clock::now();
 
     fs::path temp = fs::path(dir) / (target.filename().string() + ".tmp-" +
                                      std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -187,6 +230,8 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown)
             return {};
         }
         registerEngineFunctions(dst.db);
+        sqlite3_db_config(dst.db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(dst.db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
         // The whole copy in one step: one consistent snapshot of the source.
         // A writer holding the file makes the step busy; wait for it a while.
         int rc = SQLITE_BUSY;
@@ -225,6 +270,11 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown)
     if (ec) {
         fs::remove(temp, ec);
         return fs::exists(target) ? target.string() : std::string();
+    }
+    {
+        std::lock_guard lock(recentMutex);
+        recent[key] = {target.string(), std::chrono::steady_clock::now(),
+                       std::chrono::steady_clock::now() - started};
     }
     // Older copies of the same file are stale now. A process still reading
     // one keeps its open file; removing the name does not disturb it.

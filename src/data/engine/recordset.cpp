@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "common/text.h"
 #include "data/engine/criterion.h"
@@ -88,12 +89,19 @@ Value readColumn(sqlite3_stmt* st, int i, ColType type) {
         }
         default: {
             auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            int n = sqlite3_column_bytes(st, i);
-            std::string_view u(p ? p : "", static_cast<std::size_t>(n));
-            bool ascii = true;
-            for (char c : u)
-                if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
-            return Value(ascii ? std::string(u) : utf8ToCp1252(u));
+            std::size_t n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+            if (!p) return Value(std::string());
+            // Most suite text is ASCII: then the bytes are already code page 1252.
+            std::uint64_t high = 0;
+            std::size_t k = 0;
+            for (; k + 8 <= n; k += 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p + k, 8);
+                high |= w;
+            }
+            for (; k < n; ++k) high |= static_cast<unsigned char>(p[k]);
+            if ((high & 0x8080808080808080ull) == 0) return Value(std::string(p, n));
+            return Value(utf8ToCp1252(std::string_view(p, n)));
         }
     }
 }
@@ -126,6 +134,7 @@ Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepare
         impl->names.push_back(utf8ToCp1252(name ? name : ""));
     }
     impl->rows.columns = static_cast<std::size_t>(visible);
+    impl->rows.cells.reserve(static_cast<std::size_t>(visible) * 256);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int i = 0; i < visible; ++i)

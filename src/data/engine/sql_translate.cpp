@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "common/text.h"
 #include "data/engine/error.h"
@@ -152,10 +153,60 @@ class Translator {
 
     // WHERE text, with the redundant arrival bound of presence tests.
     std::string where(const Node& w) {
+        auto bound = arrivalBound(w);
+        steerIndexes(w, bound.has_value());
         std::string sql = expr(w);
-        if (auto bound = arrivalBound(w))
-            sql = "(" + sql + ") AND \"DataArrivo\" >= " + *bound + " COLLATE NOCASE";
+        if (bound) sql = "(" + sql + ") AND \"DataArrivo\" >= " + *bound + " COLLATE NOCASE";
         return sql;
+    }
+
+    // Without value statistics the planner cannot tell that a room range
+    // ('1' to '999') or a list of guests covers most of a table, and may walk
+    // those indexes instead of a short date range. When the WHERE holds a
+    // date equality, a two-sided date range or the arrival bound, the room
+    // comparisons and "X In (Select ...)" are kept off their indexes (a unary
+    // '+' on the column changes nothing else: the comparison's collation is
+    // explicit).
+    void steerIndexes(const Node& w, bool arrivalBounded) {
+        static constexpr std::string_view dates[] = {"DataArrivo",        "DataPartenza",
+                                                     "DataPartenzaReale", "DataAddebito",
+                                                     "DataEmissione",     "DataInserimento"};
+        std::vector<const Node*> conj;
+        if (w.kind == Kind::And)
+            for (auto& a : w.args) conj.push_back(a.get());
+        else
+            conj.push_back(&w);
+        bool strong = arrivalBounded;
+        for (auto d : dates) {
+            bool lower = false, upper = false;
+            for (const Node* c : conj) {
+                if (c->kind != Kind::Compare) continue;
+                const Node *l = c->args[0].get(), *r = c->args[1].get();
+                std::string op = c->name;
+                if (l->kind == Kind::Param) {
+                    std::swap(l, r);
+                    op = op == "<"    ? ">"
+                         : op == ">"  ? "<"
+                         : op == "<=" ? ">="
+                         : op == ">=" ? "<="
+                                      : op;
+                }
+                if (!isColumn(*l, d) || r->kind != Kind::Param) continue;
+                if (op == "=") lower = upper = true;
+                if (op == ">" || op == ">=") lower = true;
+                if (op == "<" || op == "<=") upper = true;
+            }
+            if (lower && upper) strong = true;
+        }
+        if (!strong) return;
+        for (const Node* c : conj) {
+            if (c->kind == Kind::Compare && c->name != "=")
+                for (auto& a : c->args)
+                    if (isColumn(*a, "NumeroCamera") || isColumn(*a, "NCamera"))
+                        offIndex_.insert(a.get());
+            if (c->kind == Kind::InSelect && c->args[0]->kind == Kind::Column)
+                offIndex_.insert(c->args[0].get());
+        }
     }
 
     // A presence test reads "DataArrivo <= 'd' and <departure after 'd'>", and
@@ -325,8 +376,8 @@ class Translator {
                 return "*";
             case Kind::Column: {
                 const ColumnInfo* c = findColumn(n);
-                std::string s;
-                if (!n.qualifier.empty()) s = quoteName(n.qualifier) + ".";
+                std::string s = offIndex_.count(&n) ? "+" : "";
+                if (!n.qualifier.empty()) s += quoteName(n.qualifier) + ".";
                 return s + quoteName(c ? c->name : n.name);
             }
             case Kind::Call: {
@@ -403,6 +454,7 @@ class Translator {
     const std::vector<Value>& literals_;
     SchemaSource& schemas_;
     std::vector<Scope> scopes_;
+    std::set<const Node*> offIndex_;
 };
 
 }  // namespace

@@ -40,6 +40,16 @@ std::string_view textArg(sqlite3_value* v) {
              : std::string_view();
 }
 
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
 bool anyNull(int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
@@ -82,7 +92,18 @@ void fnInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     int a = argc == 3 ? 1 : 0;
     std::int64_t start = argc == 3 ? sqlite3_value_int64(argv[0]) : 1;
     if (start < 1) start = 1;
-    std::string hay = utf8ToCp1252(textArg(argv[a])), needle = utf8ToCp1252(textArg(argv[a + 1]));
+    std::string_view h = textArg(argv[a]), n = textArg(argv[a + 1]);
+    if (isAscii(h) && isAscii(n)) {
+        // Common case (Instr(Lingua,'*')): no conversion, no allocation.
+        if (static_cast<std::size_t>(start - 1) > h.size()) return sqlite3_result_int64(ctx, 0);
+        for (std::size_t i = static_cast<std::size_t>(start - 1); i + n.size() <= h.size(); ++i) {
+            std::size_t k = 0;
+            while (k < n.size() && lowerAscii(h[i + k]) == lowerAscii(n[k])) ++k;
+            if (k == n.size()) return sqlite3_result_int64(ctx, static_cast<std::int64_t>(i) + 1);
+        }
+        return sqlite3_result_int64(ctx, 0);
+    }
+    std::string hay = utf8ToCp1252(h), needle = utf8ToCp1252(n);
     if (static_cast<std::size_t>(start - 1) > hay.size()) return sqlite3_result_int64(ctx, 0);
     hay = jet::foldCase(hay);
     needle = jet::foldCase(needle);
