@@ -1,0 +1,103 @@
+// Tax detail on fiscal documents, takings register and cash table on the
+// `large` demo hotel (data up to 31/12/2025), over one month and one year.
+//
+// The data set is generated once into /tmp/corvex-bench-large (shared with
+// the other report benchmarks) and linked into a private working folder,
+// where the reports write their report file.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "demo/demo.h"
+#include "reports/reports.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers every question: counter 0 (all), complete register, all sections.
+class Silent : public corvex::Interaction {
+  public:
+    std::optional<std::string> ask(const std::string&, const std::string&,
+                                   const std::string&) override {
+        return "0";
+    }
+    bool confirm(const std::string& prompt, const std::string&, bool) override {
+        return prompt == "Completo la stampa?";
+    }
+    void warn(const std::string&, const std::string&) override {}
+    void showPrintMenu() override {}
+};
+
+std::string largeData() {
+    const fs::path cache = "/tmp/corvex-bench-large";
+    if (!fs::exists(cache / "Scheda_Cliente.mdb")) {
+        const fs::path tmp = cache.string() + ".tmp." + std::to_string(::getpid());
+        corvex::demo::generate(tmp.string(), {corvex::demo::Size::Large, 1});
+        std::error_code ec;
+        fs::rename(tmp, cache, ec);
+        if (ec) fs::remove_all(tmp);  // another process made it first
+    }
+    return cache.string();
+}
+
+// A private folder whose files are links to the cached data set.
+void enterWorkFolder() {
+    static const std::string work = [] {
+        const fs::path dir = "/tmp/corvex-bench-fiscal." + std::to_string(::getpid());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const auto& e : fs::directory_iterator(largeData())) {
+            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
+        }
+        return dir.string();
+    }();
+    fs::current_path(work);
+}
+
+corvex::ReportRequest request(bool year) {
+    corvex::ReportRequest r;
+    r.dal = year ? "01/01/2025" : "01/08/2025";
+    r.al = year ? "31/12/2025" : "31/08/2025";
+    r.primaCamera = "";
+    r.ultimaCamera = "ZZZZZZ";
+    r.contatore = 0;
+    r.tipoDocumento = " ";
+    return r;
+}
+
+template <corvex::ReportResult (*Report)(const corvex::ReportRequest&, corvex::Interaction&)>
+void run(benchmark::State& state) {
+    enterWorkFolder();
+    const corvex::ReportRequest r = request(state.range(0) == 1);
+    Silent io;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Report(r, io));
+    }
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    state.counters["peak_rss_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+}  // namespace
+
+// Argument 0: one month (August 2025); 1: one year (2025).
+BENCHMARK(run<corvex::StampaDettaglioImposta>)
+    ->Name("FiscalDetail")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(run<corvex::StampaCorrispettivi>)
+    ->Name("TakingsRegister")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(run<corvex::StampaCassa>)
+    ->Name("CashTable")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
