@@ -170,8 +170,8 @@ void controllaData(const std::string& data, const char* quale) {
 }  // namespace
 
 ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
-    const std::string& dal = r.dal;
-    const std::string& al = r.al.empty() ? r.dal : r.al;
+    const std::string dal = trim(r.dal);
+    const std::string al = trim(r.al).empty() ? dal : trim(r.al);
     controllaData(dal, "di riferimento");
     controllaData(al, "finale");
     const std::string d1 = DataSql(dal);

@@ -90,10 +90,12 @@ Currency PrezziVoci::operator()(std::int64_t codice) {
 }
 
 ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io) {
-    if (!DataValida(r.dal)) throw ReportError("Data iniziale non valida: \"" + r.dal + "\"");
-    if (!DataValida(r.al)) throw ReportError("Data finale non valida: \"" + r.al + "\"");
-    const std::string d1 = db::quote(DataSql(r.dal));
-    const std::string d2 = db::quote(DataSql(r.al));
+    const std::string dal = trim(r.dal);
+    const std::string al = trim(r.al);
+    if (!DataValida(dal)) throw ReportError("Data iniziale non valida: \"" + r.dal + "\"");
+    if (!DataValida(al)) throw ReportError("Data finale non valida: \"" + r.al + "\"");
+    const std::string d1 = db::quote(DataSql(dal));
+    const std::string d2 = db::quote(DataSql(al));
     const std::string r1 = db::quote(r.primaCamera);
     const std::string r2 = db::quote(r.ultimaCamera);
 
