@@ -97,23 +97,31 @@ void BM_ArrivalsOneMonth(benchmark::State& s) {
     run(s, corvex::StampaArriviPresenze, "01/07/2025", "31/07/2025");
 }
 
-// The summary's daily figures for 2025 in one statement: presences of the
-// live register and the archive, exempt and paying nights and the amount of
-// the tax lines of guests present on the line's day.
+// The summary's daily figures for 2025 in one statement, all rooms:
+// presences of the live register and the archive (a running sum of arrivals
+// and departures), exempt and paying nights and the amount of the tax lines
+// of guests present on the line's day.
 const char* const kFloorSql = R"(
 WITH RECURSIVE giorno(d) AS (
   SELECT date('2025-01-01') UNION ALL SELECT date(d, '+1 day') FROM giorno WHERE d < '2025-12-31'),
 g(k) AS (SELECT strftime('%Y%m%d', d) FROM giorno),
 voci AS (SELECT Codice FROM VociFattura WHERE NumeroHotel = 1 AND Reparto = 'IDS'),
-presenze AS (
-  SELECT g.k, count(*) AS n FROM g JOIN Scheda_Cliente s
-    ON s.DataArrivo <= g.k AND ((s.Partito <> 'S' AND s.DataPartenza > g.k)
-                                OR (s.Partito = 'S' AND s.DataPartenzaReale > g.k))
-  WHERE s.NumeroHotel = 1 AND instr(s.Lingua, '*') = 0 GROUP BY g.k
+soggiorni(arrivo, partenza) AS (
+  SELECT DataArrivo, CASE WHEN Partito = 'S' THEN DataPartenzaReale ELSE DataPartenza END
+  FROM Scheda_Cliente WHERE NumeroHotel = 1 AND instr(Lingua, '*') = 0
   UNION ALL
-  SELECT g.k, count(*) FROM g JOIN arch.Scheda_Cliente s
-    ON s.DataArrivo <= g.k AND s.DataPartenzaReale > g.k
-  WHERE s.NumeroHotel = 1 AND instr(s.Lingua, '*') = 0 GROUP BY g.k),
+  SELECT DataArrivo, DataPartenzaReale FROM arch.Scheda_Cliente
+  WHERE NumeroHotel = 1 AND instr(Lingua, '*') = 0),
+eventi(k, delta) AS (
+  SELECT max(arrivo, '20250101'), 1 FROM soggiorni
+  WHERE arrivo <= '20251231' AND partenza > '20250101' AND partenza > arrivo
+  UNION ALL
+  SELECT partenza, -1 FROM soggiorni
+  WHERE arrivo <= '20251231' AND partenza > '20250101' AND partenza > arrivo),
+variazioni AS (SELECT k, sum(delta) AS delta FROM eventi GROUP BY k),
+presenze AS (
+  SELECT g.k, sum(coalesce(v.delta, 0)) OVER (ORDER BY g.k) AS n
+  FROM g LEFT JOIN variazioni v ON v.k = g.k),
 righe AS (
   SELECT c.DataAddebito AS k, c."Quantità" AS q, c.Importo AS i FROM Conto_Cliente c
     JOIN Scheda_Cliente s ON s.NumeroProgressivo = c.CodiceCliente
@@ -128,12 +136,13 @@ righe AS (
   WHERE c.NumeroHotel = 1 AND c.DataAddebito BETWEEN '20250101' AND '20251231'
     AND c.VoceAddebito IN voci AND s.NumeroHotel = 1 AND instr(s.Lingua, '*') = 0
     AND s.DataArrivo <= c.DataAddebito AND s.DataPartenzaReale > c.DataAddebito)
-SELECT g.k,
-  (SELECT sum(n) FROM presenze p WHERE p.k = g.k),
-  (SELECT sum(CASE WHEN i > 0 THEN 0 ELSE q END) FROM righe r WHERE r.k = g.k),
-  (SELECT sum(CASE WHEN i > 0 THEN q ELSE 0 END) FROM righe r WHERE r.k = g.k),
-  (SELECT sum(CASE WHEN i > 0 THEN i ELSE 0 END) FROM righe r WHERE r.k = g.k)
-FROM g ORDER BY g.k;
+SELECT p.k, p.n, coalesce(r.esenti, 0), coalesce(r.paganti, 0), coalesce(r.importo, 0)
+FROM presenze p
+LEFT JOIN (SELECT k, sum(CASE WHEN i > 0 THEN 0 ELSE q END) AS esenti,
+                  sum(CASE WHEN i > 0 THEN q ELSE 0 END) AS paganti,
+                  sum(CASE WHEN i > 0 THEN i ELSE 0 END) AS importo
+           FROM righe GROUP BY k) r ON r.k = p.k
+ORDER BY p.k;
 )";
 
 void exec(sqlite3* db, const std::string& sql) {
@@ -169,7 +178,7 @@ void BM_SqliteFloorSummaryOneYear(benchmark::State& state) {
 }
 
 BENCHMARK(BM_SummaryOneMonth)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SummaryOneYear)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SummaryOneYear)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_GuestsPresentOneMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArrivalsOneMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SqliteFloorSummaryOneYear)->Unit(benchmark::kMillisecond)->Iterations(3);

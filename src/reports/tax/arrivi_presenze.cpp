@@ -113,7 +113,9 @@ void passata(const std::string& fileScheda, const std::string& sqlScheda,
 // Numbers carry Basic's sign position (one blank when not negative); a
 // figure wider than its column widens the line rather than being cut.
 std::string numero6(std::int64_t n) {
-    return padLeft((n < 0 ? "" : " ") + str(n), 6);
+    std::string testo = n < 0 ? std::string() : std::string(" ");
+    testo += str(n);
+    return padLeft(testo, 6);
 }
 
 std::string colonne(const std::string& etichetta, std::int64_t arrivi, std::int64_t presenze,
@@ -128,8 +130,8 @@ ReportResult StampaArriviPresenze(const ReportRequest& r, Interaction& io) {
     const registro::Periodo p = registro::periodoControllato(r);
     const std::string c1 = db::quote(r.primaCamera);
     const std::string c2 = db::quote(r.ultimaCamera);
-    const std::string inizio = "'" + p.inizio + "'";
-    const std::string fine = "'" + p.fine + "'";
+    const std::string inizio = db::quote(p.inizio);
+    const std::string fine = db::quote(p.fine);
 
     TabellaVoci tabella = caricaVoci();
 

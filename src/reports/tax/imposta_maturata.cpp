@@ -136,16 +136,21 @@ std::string rigaCliente(std::int64_t numero, const db::Recordset& s) {
 
     std::string riga = fitLeft(str(numero), 3);
     riga += padLeft(testo(s, "NumeroSchedina"), 5);
-    riga += " " + padLeft(trim(left(testo(s, "NumeroCamera"), 3)), 3);
-    riga += " " + giornoMese(testo(s, "DataArrivo"));
-    riga += " " + giornoMese(testo(s, "DataPartenza"));
-    riga += " " + (trim(partenzaReale).empty() ? std::string("  /  ") : giornoMese(partenzaReale));
-    riga += " " + padRight(trim(left(testo(s, "NomeCliente"), 20)), 20);
-    riga += " " + padRight(trim(left(testo(s, "LuogoNascita"), 15)), 15);
-    riga += " " + nascita;
-    riga += " " + padRight(trim(left(testo(s, "Residenza"), 15)), 15);
-    riga += " " + padRight(trim(left(testo(s, "Provincia"), 2)), 2);
-    riga += " " + padLeft(str(s.field("Food").toInt()), 11);
+    // Every further column comes after one blank.
+    const auto campo = [&riga](const std::string& t) {
+        riga += ' ';
+        riga += t;
+    };
+    campo(padLeft(trim(left(testo(s, "NumeroCamera"), 3)), 3));
+    campo(giornoMese(testo(s, "DataArrivo")));
+    campo(giornoMese(testo(s, "DataPartenza")));
+    campo(trim(partenzaReale).empty() ? std::string("  /  ") : giornoMese(partenzaReale));
+    campo(padRight(trim(left(testo(s, "NomeCliente"), 20)), 20));
+    campo(padRight(trim(left(testo(s, "LuogoNascita"), 15)), 15));
+    campo(nascita);
+    campo(padRight(trim(left(testo(s, "Residenza"), 15)), 15));
+    campo(padRight(trim(left(testo(s, "Provincia"), 2)), 2));
+    campo(padLeft(str(s.field("Food").toInt()), 11));
     return riga;
 }
 
@@ -165,8 +170,8 @@ void controllaData(const std::string& data, const char* quale) {
 }  // namespace
 
 ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
-    const std::string& dal = r.dal;
-    const std::string& al = r.al.empty() ? r.dal : r.al;
+    const std::string dal = trim(r.dal);
+    const std::string al = trim(r.al).empty() ? dal : trim(r.al);
     controllaData(dal, "di riferimento");
     controllaData(al, "finale");
     const std::string d1 = DataSql(dal);

@@ -112,7 +112,7 @@ ReportResult StampaRiepilogoImposta(const ReportRequest& r, Interaction& io) {
     const std::int64_t ultimo = *NumeroGiorno(periodo.al);
     for (std::int64_t n = *NumeroGiorno(giorno); n <= ultimo; ++n, giorno = DataDaNumero(n)) {
         io.progress(giorno);
-        const std::string d = "'" + DataSql(giorno) + "'";
+        const std::string d = db::quote(DataSql(giorno));
         Conteggi notte;
 
         contaPresenze("Scheda_Cliente.mdb",

@@ -90,15 +90,16 @@ Currency PrezziVoci::operator()(std::int64_t codice) {
 }
 
 ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io) {
-    if (!DataValida(r.dal)) throw ReportError("Data iniziale non valida: \"" + r.dal + "\"");
-    if (!DataValida(r.al)) throw ReportError("Data finale non valida: \"" + r.al + "\"");
-    const std::string d1 = db::quote(DataSql(r.dal));
-    const std::string d2 = db::quote(DataSql(r.al));
+    const std::string dal = trim(r.dal);
+    const std::string al = trim(r.al);
+    if (!DataValida(dal)) throw ReportError("Data iniziale non valida: \"" + r.dal + "\"");
+    if (!DataValida(al)) throw ReportError("Data finale non valida: \"" + r.al + "\"");
+    const std::string d1 = db::quote(DataSql(dal));
+    const std::string d2 = db::quote(DataSql(al));
     const std::string r1 = db::quote(r.primaCamera);
     const std::string r2 = db::quote(r.ultimaCamera);
 
-    // Both passes walk their records with the period and '*' tests; the
-    // archive query selects only by room and leaves them to the search.
+    // Both passes walk their records with the period and '*' tests.
     const std::string criterio = kCriterioHotel + " and DataPartenzaReale >= " + d1 +
                                  " and DataPartenzaReale <= " + d2 + " and Instr(Lingua,'*')=0";
 
@@ -127,10 +128,15 @@ ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io) {
     {
         io.progress(archivio);
         db::Database storico = db::Database::open(archivio);
-        db::Recordset rs =
-            storico.openRecordset("Select * From Scheda_Cliente Where NumeroCamera >= " + r1 +
-                                  " and NumeroCamera <= " + r2 + " Order by NumeroProgressivo;");
-        for (bool ok = rs.findFirst(criterio); ok; ok = rs.findNext(criterio)) {
+        // The archive holds years of departed guests: it is selected by the
+        // period (its indexed dates) and walked with the period and the room
+        // range, which gives the same rows in the same order as selecting the
+        // room range and searching the period, without reading it whole.
+        db::Recordset rs = storico.openRecordset("Select * From Scheda_Cliente Where " + criterio +
+                                                 " Order by NumeroProgressivo;");
+        const std::string criterioArchivio =
+            criterio + " and NumeroCamera >= " + r1 + " and NumeroCamera <= " + r2;
+        for (bool ok = rs.findFirst(criterioArchivio); ok; ok = rs.findNext(criterioArchivio)) {
             rigaPartenza(out, rs, archivio, prezzi, totale);
         }
         rs.close();

@@ -102,7 +102,7 @@ std::string eta(const std::string& dataNascita) {
 }  // namespace
 
 ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io) {
-    const std::string& giorno = r.dal;
+    const std::string giorno = trim(r.dal);
     if (!DataValida(giorno))
         throw ReportError("Data di riferimento non valida: \"" + giorno + "\"");
     const std::string d = db::quote(DataSql(giorno));
@@ -165,7 +165,10 @@ ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io) {
         ++totaleOspiti;
 
         // The guest's tax lines of the day. Each goes to the next free charge
-        // line of the block, not necessarily the guest's own line.
+        // line of the block, not necessarily the guest's own line. Charge
+        // lines are counted rather than found by their blank description
+        // columns, so a line with an empty description is not overwritten by
+        // the next one.
         const std::string codice = str(ospiti.field("NumeroProgressivo").toInt());
         const std::string criterioAddebiti = criterioHotel + " and CodiceCliente = " + codice;
         for (bool a = addebiti.findFirst(criterioAddebiti); a;

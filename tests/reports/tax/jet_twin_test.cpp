@@ -75,6 +75,18 @@ const std::vector<TwinCase> kCases = {
      "",
      "",
      {"3", "0"}},
+    {"DailyCheck_June", &corvex::VerificaImposteAssegnate, "15/06/2024", "15/06/2024"},
+    {"DailyCheck_August_Rooms1to2", &corvex::VerificaImposteAssegnate, "10/08/2024", "10/08/2024",
+     "1", "2"},
+    {"DailyCheck_December_Rooms2on", &corvex::VerificaImposteAssegnate, "01/12/2024", "01/12/2024",
+     "2"},
+    {"Accrued_June", &corvex::StampaImpostaMaturata, "15/06/2024", "15/06/2024"},
+    {"Accrued_August", &corvex::StampaImpostaMaturata, "14/08/2024", "14/08/2024"},
+    {"Accrued_December", &corvex::StampaImpostaMaturata, "01/12/2024", "01/12/2024"},
+    {"Departures_June", &corvex::StampaSuPartenze, "01/06/2024", "30/06/2024"},
+    {"Departures_Year_Rooms2to3", &corvex::StampaSuPartenze, "01/04/2024", "31/12/2024", "2", "3"},
+    {"Departures_September_Rooms1to19", &corvex::StampaSuPartenze, "01/09/2024", "15/09/2024", "1",
+     "19"},
 };
 
 // Runs one case in folder and returns the bytes of its files.
