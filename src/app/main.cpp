@@ -1,4 +1,5 @@
 // The one executable: the desk without arguments, the command line otherwise.
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,10 +10,44 @@
 #include "desk/desk_main.h"
 #define CORVEX_RUN_DESK 1
 #endif
+#ifdef CORVEX_HAVE_GUI
+#include "output/headless.h"
+#include "output/qt/printer_output.h"
+#endif
+
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// A window needs a display, or a platform chosen on purpose (offscreen for
+// tests and screenshots).
+[[maybe_unused]] bool canOpenWindows() {
+    return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
 #ifdef CORVEX_RUN_DESK
-    if (argc <= 1) return corvex::desk::run(argc, argv);
+    if (argc <= 1) {
+        if (!canOpenWindows()) {
+            std::cerr << "corvex: no display: the desk cannot open here; use corvex report ... "
+                         "(set QT_QPA_PLATFORM=offscreen to open it without a screen)\n\n"
+                      << corvex::cli::usage();
+            return corvex::cli::BadArguments;
+        }
+        return corvex::desk::run(argc, argv);
+    }
+#endif
+#ifdef CORVEX_HAVE_GUI
+    // The command line opens no window: PDF files and the system's printers
+    // are drawn on Qt's offscreen platform, so a server without a display (or
+    // with a stale DISPLAY from a closed session) renders them all the same.
+    if (!isSet("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    corvex::registraRenderStampante(corvex::qt::renderStampante);
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
     const int code = corvex::cli::run(args, std::cout, std::cerr);

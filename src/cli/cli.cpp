@@ -5,10 +5,13 @@
 #include <new>
 #include <ostream>
 
+#include "common/config_files.h"
 #include "common/environment.h"
 #include "common/text.h"
 #include "data/engine/error.h"
 #include "demo/demo.h"
+#include "output/headless.h"
+#include "output/print_config.h"
 #include "output/report_file.h"
 #include "reports/interaction.h"
 #include "settings/store.h"
@@ -100,13 +103,40 @@ int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return Ok;
 }
 
+// Checks before the report runs that the destinations named by --print and
+// --destination exist, so a mistyped name does not cost a long report.
+// Returns the message when one is missing (empty when all is well).
+std::string missingDestination(const RichiestaUscita& output) {
+    for (const auto& [option, name] :
+         {std::pair<const char*, const std::string*>{"--print", &output.stampa},
+          {"--destination", &output.destinazione}}) {
+        if (name->empty()) continue;
+        try {
+            if (configuraStampa(
+                    {*name, "", output.compressa, output.orizzontale, output.fronteRetro})) {
+                continue;
+            }
+        } catch (const std::exception& e) {
+            return std::string(option) + ": " + terminalText(e.what());
+        }
+        std::string known;
+        for (const auto& d : destinazioniStampa()) known += (known.empty() ? "" : ", ") + d;
+        return std::string(option) + ": the destination \"" + terminalText(*name) +
+               "\" is not in Stampanti.mdb (" +
+               (known.empty() ? std::string("it lists none")
+                              : "destinations: " + terminalText(known)) +
+               ")";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string usage() {
     return std::string(
                "Usage:\n"
-               "  corvex                      open the desk (the command-line help when the\n"
-               "                              program was built without windows)\n"
+               "  corvex                      open the desk (needs a display; the command-line\n"
+               "                              help when the program was built without windows)\n"
                "  corvex report NAME [options]\n"
                "                              run one report in the current directory (the data\n"
                "                              folder) and write the report file fd<PCLocal>\n"
@@ -116,15 +146,16 @@ std::string usage() {
                "\n"
                "Reports and their options:\n") +
            reportsUsage() +
-           "\nEvery report also takes:\n"
-           "    --print-stdout, -  when done, print the report on standard output in UTF-8\n"
-           "                       as the preview shows it (otherwise stdout stays empty)\n"
+           "\nEvery report also takes (what the desk's print menu offers, done once the\n"
+           "report file is written; each output done is told on stderr):\n" +
+           commonOptionsUsage() +
            "\n"
            "Dates are dd/mm/yyyy, ddmmyy (yy < 35: 20yy, else 19yy) or ddmmyyyy; a period\n"
            "may be given in either order. Options take their value as --name VALUE or\n"
            "--name=VALUE. CamereImp.txt in the data folder overrides the room range.\n"
            "\n"
-           "Exit codes: 0 done; 1 database or file error; 2 bad arguments (or a report not\n"
+           "Exit codes: 0 done; 1 database or file error, or an output (--pdf, --csv,\n"
+           "--print) that failed or could not be done; 2 bad arguments (or a report not\n"
            "built yet); 3 done, but some records or statements were skipped (listed on\n"
            "stderr).\n";
 }
@@ -133,12 +164,39 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
               PrintMenuHandler printMenu) {
     for (const auto& n : inv.notices) err << kProgram << ": " << n << '\n';
     const std::string name = inv.entry->name;
+    const bool output = wantsOutput(inv.output);
+    if (!inv.output.pdf.empty() && !renderStampanteRegistrato()) {
+        // Known before the report runs: do not replace the report file for nothing.
+        err << kProgram << ": --pdf needs the desktop build of corvex (built with Qt 6); this one "
+            << "has no PDF renderer\n";
+        return DataError;
+    }
+    if (const std::string missing = missingDestination(inv.output); !missing.empty()) {
+        err << kProgram << ": " << name << ": " << missing << '\n';
+        return DataError;
+    }
+    // The outputs run where the desk opens its print menu. A failure there is
+    // kept apart from the report's own errors: the report itself completed,
+    // and some reports carry on past failures they catch.
+    std::string outputError;
+    if (!printMenu && output) {
+        printMenu = [&inv, &err, &outputError] {
+            try {
+                for (const auto& done : eseguiUscita(inv.output, renderStampanteRegistrato()))
+                    err << kProgram << ": " << terminalText(done) << '\n';
+            } catch (const std::exception& e) {
+                outputError = terminalText(e.what());
+            }
+        };
+    }
     ReportResult result;
+    int printMenus = 0;
     try {
         // The desk's start-up: the settings database exists before any report.
         CaricaImpostazioni();
         CliInteraction io(inv.answers, err, std::move(printMenu));
         result = inv.entry->run(inv.request, io);
+        printMenus = io.printMenuCount();
     } catch (const ReportNotBuilt&) {
         err << kProgram << ": report " << name << " (" << inv.entry->routine
             << ") is not built yet in this version\n";
@@ -166,13 +224,28 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
             out << cp1252ToUtf8(PulisciRiga(line)) << '\n';
         out.flush();
     }
+    int code = Ok;
     if (!result.skipped.empty()) {
         err << kProgram << ": " << name << ": completed, but skipped " << result.skipped.size()
             << (result.skipped.size() == 1 ? " item:\n" : " items:\n");
         for (const auto& s : result.skipped) err << "  " << terminalText(s) << '\n';
-        return CompletedWithSkips;
+        code = CompletedWithSkips;
     }
-    return Ok;
+    if (output && !outputError.empty()) {
+        err << kProgram << ": " << name << ": " << outputError << '\n';
+        return DataError;
+    }
+    if (output && printMenus == 0) {
+        // The takings register run unattended (MCCnf.txt) adds to the report
+        // file and opens no print menu, so there is nothing to print.
+        err << kProgram << ": " << name << ": the report opened no print menu"
+            << (fileExists("MCCnf.txt") ? " (MCCnf.txt is present: unattended run, the report was "
+                                          "added to the report file)"
+                                        : "")
+            << ", so --pdf, --csv and --print were not done\n";
+        return DataError;
+    }
+    return code;
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

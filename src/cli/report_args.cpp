@@ -79,8 +79,28 @@ const OptionSpec kOptions[] = {
      "--totals-only yes|no  departments: general totals only (default: no)"},
     {"doc-type", true, cashTable,
      "--doc-type R|F|\" \"  receipts, invoices or all documents (default: all)"},
+    // What the print menu offers, done unattended once the report file is written.
+    {"pdf", true, always,
+     "--pdf FILE          print in printer mode into the PDF file FILE (settings of\n"
+     "                        --destination, else of the last destination whose name\n"
+     "                        holds \"PDF\", else the FontStp.txt font at 10 points)"},
+    {"destination", true, always,
+     "--destination NAME  the destination of Stampanti.mdb whose settings --pdf uses"},
+    {"csv", false, always,
+     "--csv               export the report as CSV into fd<PCLocal>.csv, with the\n"
+     "                        separators of SeparatoreXLS.txt"},
+    {"print", true, always,
+     "--print DESTINATION print through a destination of Stampanti.mdb (raw or printer\n"
+     "                        mode, as its settings say)"},
+    {"compressed", false, always,
+     "--compressed        the print menu's \"Stampa Compressa\": compressed print"},
+    {"landscape", false, always,
+     "--landscape         the print menu's \"Stampa orizzontale\": landscape pages"},
+    {"duplex", false, always,
+     "--duplex            the print menu's \"Stampa fronte / retro\": both sides"},
     {"print-stdout", false, always,
-     "--print-stdout, -  print the report to the terminal (UTF-8) when done"},
+     "--print-stdout, -   print the report on standard output in UTF-8, as the preview\n"
+     "                        shows it (otherwise standard output stays empty)"},
 };
 
 const OptionSpec* findOption(std::string_view name) {
@@ -229,11 +249,52 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
         inv.answers.maxNights = str(wholeOption(*option("max-nights"), "max-nights", 1));
         inv.answers.minAge = str(wholeOption(*option("min-age"), "min-age", 0));
     }
+    RichiestaUscita& output = inv.output;
+    auto named = [&](const char* name) {
+        const std::string* v = option(name);
+        if (v == nullptr) return std::string();
+        if (trim(*v).empty()) throw UsageError(std::string("--") + name + " needs a value");
+        // Names travel in code page 1252 like every text of the suite; one
+        // that cannot would name another file or destination.
+        std::string text = utf8ToCp1252(*v);
+        if (cp1252ToUtf8(text) != *v) {
+            throw UsageError(std::string("--") + name + ": \"" + *v +
+                             "\" holds characters outside code page 1252");
+        }
+        return text;
+    };
+    output.pdf = named("pdf");
+    output.stampa = named("print");
+    output.destinazione = named("destination");
+    output.csv = option("csv") != nullptr;
+    output.compressa = option("compressed") != nullptr;
+    output.orizzontale = option("landscape") != nullptr;
+    output.fronteRetro = option("duplex") != nullptr;
+    if (!output.destinazione.empty() && output.pdf.empty()) {
+        throw UsageError("--destination chooses the settings of --pdf: give --pdf FILE too");
+    }
+    if ((output.compressa || output.orizzontale || output.fronteRetro) && output.pdf.empty() &&
+        output.stampa.empty()) {
+        throw UsageError("--compressed, --landscape and --duplex apply to --pdf or --print");
+    }
+
     if (option("complete")) inv.answers.complete = yesNo(*option("complete"), "complete");
     if (option("totals-only")) {
         inv.answers.totalsOnly = yesNo(*option("totals-only"), "totals-only");
     }
     return inv;
+}
+
+bool wantsOutput(const RichiestaUscita& output) {
+    return output.csv || !output.pdf.empty() || !output.stampa.empty();
+}
+
+std::string commonOptionsUsage() {
+    std::string text;
+    for (const auto& o : kOptions) {
+        if (o.applies == always) text += std::string("    ") + o.help + "\n";
+    }
+    return text;
 }
 
 std::string reportOptionsUsage(const ReportEntry& entry) {

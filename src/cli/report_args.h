@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "output/headless.h"
 #include "reports/catalog.h"
 #include "reports/request.h"
 
@@ -36,6 +37,7 @@ struct ReportInvocation {
     ReportRequest request;
     Answers answers;
     bool printStdout = false;          // --print-stdout or "-"
+    RichiestaUscita output;            // --pdf, --csv, --print and the print menu's check boxes
     std::vector<std::string> notices;  // UTF-8 notes for stderr (e.g. CamereImp.txt in force)
 };
 
@@ -54,8 +56,14 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args);
 ReportInvocation parseReportArgs(const std::vector<std::string>& args,
                                  const std::vector<ReportEntry>& catalog);
 
+// Whether any output of the print menu (PDF, CSV, printing) was asked for.
+bool wantsOutput(const RichiestaUscita& output);
+
 // The options a report takes besides those every report takes, one per
 // line, for the help text.
 std::string reportOptionsUsage(const ReportEntry& entry);
+
+// The options every report takes (output and --print-stdout), one per line.
+std::string commonOptionsUsage();
 
 }  // namespace corvex::cli
