@@ -8,7 +8,7 @@ packages=(
     libsqlite3-dev sqlite3 mdbtools mdbtools-dev libglib2.0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libcups2-dev fonts-liberation poppler-utils
-    xvfb xauth clang-format
+    xvfb xauth xdg-utils clang-format
 )
 
 as_root=()
