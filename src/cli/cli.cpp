@@ -59,13 +59,7 @@ int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                     return BadArguments;
                 }
                 sizeGiven = true;
-                if (value == "small") {
-                    options.size = demo::Size::Small;
-                } else if (value == "hotel") {
-                    options.size = demo::Size::Hotel;
-                } else if (value == "large") {
-                    options.size = demo::Size::Large;
-                } else {
+                if (!demo::parseSize(value, options.size)) {
                     err << kProgram << ": --size: \"" << value
                         << "\" is not one of small, hotel, large\n";
                     return BadArguments;
@@ -99,7 +93,10 @@ int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << kProgram << ": demo: " << terminalText(e.what()) << '\n';
         return DataError;
     }
-    out << "Demo data folder written: " << dir << '\n';
+    const demo::Profile p = demo::profile(options.size);
+    out << "Demo data folder written: " << dir << " (" << p.rooms << " rooms, data from "
+        << p.primoGiorno << " to " << p.ultimoGiorno << "; run its reports with CORVEX_NOW=\""
+        << p.ultimoGiorno << "\")\n";
     return Ok;
 }
 
@@ -142,9 +139,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         CaricaImpostazioni();
         CliInteraction io(inv.answers, err, std::move(printMenu));
         result = inv.entry->run(inv.request, io);
-    } catch (const ReportNotBuilt& e) {
-        err << kProgram << ": report " << name << " is not built yet (" << terminalText(e.what())
-            << ")\n";
+    } catch (const ReportNotBuilt&) {
+        err << kProgram << ": report " << name << " (" << inv.entry->routine
+            << ") is not built yet in this version\n";
         return BadArguments;
     } catch (const AnswerMissing& e) {
         err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';

@@ -192,7 +192,7 @@ class Writer {
     static std::map<int, std::pair<Currency, Currency>> split(const Doc& d) {
         std::map<int, Currency> gross;
         for (const auto& l : d.lines) {
-            if (l.descr == "---- SUBTOTALE ----" || l.refDoc >= 0) continue;
+            if (l.descr == "---- SUBTOTALE ----") continue;
             gross[l.iva] += l.importo;
         }
         std::map<int, std::pair<Currency, Currency>> out;

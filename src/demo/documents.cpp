@@ -211,7 +211,9 @@ class DocPlanner {
             d.cfiscale = fiscalCode(rng_);
             return;
         }
-        const Company& c = rng_.pick(kCompanies);
+        // Public bodies (split payment) are a few customers among many.
+        const Company& c =
+            rng_.chance(100) ? kCompanies[7 + rng_.below(2)] : kCompanies[rng_.below(7)];
         d.name = c.name;
         d.piva = c.piva;
         d.cfiscale = c.piva;

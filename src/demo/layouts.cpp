@@ -45,7 +45,7 @@ std::string declaredType(const db::FieldDef& field) {
         case db::FieldType::Double:
             return kDouble;
         case db::FieldType::Boolean:
-            return "BIT";
+            return "BOOLEAN";
         case db::FieldType::Byte:
             return "BYTE";
         case db::FieldType::DateTime:

@@ -8,7 +8,8 @@
 namespace corvex::demo {
 
 // Declared SQLite type of an engine field: SHORT, LONG, TEXT(n) COLLATE NOCASE,
-// LONGTEXT COLLATE NOCASE, CURRENCY, DOUBLE (and BIT, BYTE, DATETIME).
+// LONGTEXT COLLATE NOCASE, CURRENCY, DOUBLE (and BOOLEAN, BYTE, DATETIME), as the
+// engine's createTable declares them.
 std::string declaredType(const db::FieldDef& field);
 TableLayout layoutOf(const db::TableDef& def);
 

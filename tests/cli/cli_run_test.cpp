@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli_test_support.h"
@@ -162,22 +164,68 @@ TEST_F(RunTest, DemoArgumentsAreChecked) {
     EXPECT_EQ(runCli({"demo", "d", "--colour", "red"}), BadArguments);
 }
 
+TEST_F(RunTest, DemoWritesAFolderOnceAndNeverOverwritesIt) {
+    EXPECT_EQ(runCli({"demo", "hotel-data", "--size=small", "--seed", "3"}), Ok) << err_.str();
+    EXPECT_NE(out_.str().find("hotel-data"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists("hotel-data/Scheda_Cliente.mdb"));
+    EXPECT_EQ(runCli({"demo", "hotel-data", "--size", "small"}), DataError);
+    EXPECT_NE(err_.str().find("demo:"), std::string::npos);
+}
+
 // The executable itself: main() hands its arguments and exit code through.
 class ExecutableTest : public testing::DataFolderTest {
   protected:
-    static int exitCode(const std::string& args) {
-        const std::string cmd =
-            std::string(CORVEX_BINARY_DIR) + "/corvex " + args + " >out.txt 2>err.txt </dev/null";
+    // Runs corvex in the folder dir (made when missing) with the engine's
+    // cache outside it; stdout and stderr land in out.txt and err.txt here.
+    static int exitCode(const std::string& args, const std::string& dir = "data") {
+        std::filesystem::create_directories(dir);
+        const auto here = std::filesystem::current_path();
+        const std::string cmd = "cd '" + dir + "' && CORVEX_CACHE='" + (here / "cache").string() +
+                                "' '" + CORVEX_BINARY_DIR + "/corvex' " + args + " >'" +
+                                (here / "out.txt").string() + "' 2>'" +
+                                (here / "err.txt").string() + "' </dev/null";
         const int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    static std::string slurp(const std::string& name) {
+        std::ifstream f(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }
 };
 
-TEST_F(ExecutableTest, ExitCodesReachTheShell) {
+TEST_F(ExecutableTest, ArgumentErrorsExitTwo) {
     EXPECT_EQ(exitCode("--version"), 0);
     EXPECT_EQ(exitCode("report nope"), 2);
     EXPECT_EQ(exitCode("report summary --from 31022013"), 2);
     EXPECT_EQ(exitCode("report guests-present --max-nights 7"), 2);
+    EXPECT_NE(slurp("err.txt").find("--min-age"), std::string::npos);
+}
+
+TEST_F(ExecutableTest, MissingDatabasesExitOneOrThreeWhenTheReportRunsOnFailures) {
+    EXPECT_EQ(exitCode("report summary --from 01/12/2025 --to 31/12/2025"), 1);
+    EXPECT_NE(slurp("err.txt").find(".mdb"), std::string::npos) << slurp("err.txt");
+    EXPECT_EQ(exitCode("report guests-present --max-nights 3 --min-age 0 -"), 3);
+    EXPECT_NE(slurp("err.txt").find("skipped"), std::string::npos) << slurp("err.txt");
+    EXPECT_NE(slurp("out.txt").find("DETTAGLIO OSPITI PRESENTI"), std::string::npos);
+}
+
+TEST_F(ExecutableTest, ReportOnTheDemoHotelPrintsOnlyWhenAsked) {
+    ASSERT_EQ(exitCode("demo hotel --size small", "."), 0) << slurp("err.txt");
+    setenv("CORVEX_NOW", "31/12/2025 12:00", 1);
+    const std::string report = "report summary --from 011225 --to 311225";
+
+    ASSERT_EQ(exitCode(report, "hotel"), 0) << slurp("err.txt");
+    EXPECT_EQ(slurp("out.txt"), "");
+    const std::string file = slurp("hotel/fd7");
+    EXPECT_NE(file.find("RIEPILOGO IMPOSTA DI SOGGIORNO DAL 01/12/2025 AL 31/12/2025\r\n"),
+              std::string::npos);
+
+    ASSERT_EQ(exitCode(report + " --print-stdout", "hotel"), 0) << slurp("err.txt");
+    const std::string out = slurp("out.txt");
+    EXPECT_NE(out.find("RIEPILOGO IMPOSTA DI SOGGIORNO DAL 01/12/2025 AL 31/12/2025\n"),
+              std::string::npos);
+    EXPECT_EQ(out.find('\r'), std::string::npos);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::count(file.begin(), file.end(), '\n'));
 }
 
 }  // namespace

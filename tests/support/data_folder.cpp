@@ -8,6 +8,8 @@
 #include <map>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "common/text.h"
 
 namespace corvex::test {
@@ -17,6 +19,33 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* kEnvVars[] = {"PCLocal", "DirKV", "DIRKV", "CORVEX_NOW"};
+
+// The engine keeps indexed copies of every database it reads in its cache
+// folder. Tests make thousands of short-lived data folders, so a test run
+// gets a cache folder of its own, removed when the run ends, unless the
+// caller chose one with CORVEX_CACHE.
+class PrivateCache : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (std::getenv("CORVEX_CACHE") != nullptr) return;
+        std::string tmpl = (fs::temp_directory_path() / "corvex-test-cache-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) return;
+        dir_ = tmpl;
+        ::setenv("CORVEX_CACHE", dir_.c_str(), 1);
+    }
+    void TearDown() override {
+        if (dir_.empty()) return;
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+        ::unsetenv("CORVEX_CACHE");
+    }
+
+private:
+    std::string dir_;
+};
+
+[[maybe_unused]] ::testing::Environment* const privateCache =
+    ::testing::AddGlobalTestEnvironment(new PrivateCache);
 
 const std::map<std::string, std::string>& layouts() {
     static const std::map<std::string, std::string> tables = {

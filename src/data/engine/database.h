@@ -64,6 +64,8 @@ class Database {
     // Defines a table with its fields in order.
     void createTable(const TableDef& def);
     std::vector<std::string> tableNames() const;
+    // The SQLite text the engine runs for a SELECT (diagnostics and tests).
+    std::string translatedSql(const std::string& select);
 
     // Runs fn inside one transaction: all or nothing.
     template <class Fn>

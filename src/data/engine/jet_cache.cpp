@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/text.h"
 #include "data/engine/error.h"
 
 extern char** environ;
@@ -31,6 +32,9 @@ namespace corvex::db {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kReinstall =
+    " (reinstallare il programma, o indicare il percorso del lettore in CORVEX_JETIMPORT)";
 
 // Bumped whenever the importer changes what it writes, so older copies are
 // rebuilt rather than reused.
@@ -43,6 +47,12 @@ constexpr auto kSettleTime = std::chrono::seconds(2);
 // process that was just handed one can still open it.
 constexpr auto kStaleAge = std::chrono::minutes(2);
 
+// Messages are written in UTF-8 here and, like all text in the program, held
+// as code page 1252; file names and libmdb's table names are UTF-8 too.
+[[noreturn]] void fail(const std::string& file, const std::string& cause) {
+    throw DbError(utf8ToCp1252(file), "", utf8ToCp1252(cause));
+}
+
 struct FileStamp {
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
@@ -52,8 +62,8 @@ struct FileStamp {
 FileStamp stampOf(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
-        throw DbError(path, "", std::string("the file cannot be read: ") + std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) throw DbError(path, "", "not a regular file");
+        fail(path, std::string("impossibile leggere il file: ") + std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) fail(path, "non è un file");
     return {static_cast<std::uint64_t>(st.st_size),
             static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
@@ -109,7 +119,7 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
                          std::chrono::milliseconds timeout) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
-        throw DbError(source, "", "cannot start the Jet reader: " + errnoText(errno));
+        fail(source, "impossibile avviare il lettore Jet: " + errnoText(errno));
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -126,9 +136,8 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
     close(fds[1]);
     if (rc != 0) {
         close(fds[0]);
-        throw DbError(source, "",
-                      "cannot start the Jet reader " + exe + ": " + errnoText(rc) +
-                          " (reinstall the program, or set CORVEX_JETIMPORT to the reader's path)");
+        fail(source,
+             "impossibile avviare il lettore Jet " + exe + ": " + errnoText(rc) + kReinstall);
     }
 
     ChildOutcome outcome;
@@ -195,31 +204,32 @@ std::chrono::milliseconds importTimeout(std::uint64_t size) {
 void importInto(const std::string& source, std::uint64_t size, const std::string& tmp) {
     const std::string exe = importerPath();
     if (access(exe.c_str(), X_OK) != 0)
-        throw DbError(source, "",
-                      "the Jet reader " + exe +
-                          " is missing (reinstall the program, or set CORVEX_JETIMPORT to the "
-                          "reader's path)");
+        fail(source, "il lettore Jet " + exe + " non è installato" + kReinstall);
     const auto timeout = importTimeout(size);
     const ChildOutcome out = runImporter(exe, source, tmp, timeout);
     if (out.timedOut) {
         unlink(tmp.c_str());
-        throw DbError(source, "",
-                      "reading the Jet file took longer than " +
-                          std::to_string(timeout.count() / 1000) +
-                          " s and was stopped: the file is probably damaged");
+        fail(source, "la lettura del file Jet ha superato " +
+                         std::to_string(timeout.count() / 1000) +
+                         " s ed è stata interrotta: il file è probabilmente danneggiato");
     }
     if (WIFSIGNALED(out.status)) {
         unlink(tmp.c_str());
         const int sig = WTERMSIG(out.status);
-        throw DbError(source, "",
-                      "the Jet reader stopped abnormally (signal " + std::to_string(sig) + ", " +
-                          strsignal(sig) + "): the file is probably damaged");
+        std::string cause = "il lettore Jet si è interrotto in modo anomalo (segnale " +
+                            std::to_string(sig) + ", " + strsignal(sig) +
+                            "): il file è probabilmente danneggiato";
+        // What libmdb said last often tells which part of the file is broken.
+        if (const std::string said = lastLine(out.errText); !said.empty())
+            cause += " (ultimo messaggio: " + said + ")";
+        fail(source, cause);
     }
     if (!WIFEXITED(out.status) || WEXITSTATUS(out.status) != 0) {
         unlink(tmp.c_str());
         std::string why = lastLine(out.errText);
-        if (why.empty()) why = "the Jet reader failed without saying why";
-        throw DbError(source, "", why);
+        if (why.empty())
+            why = "il lettore Jet non è riuscito a leggere il file e non ha detto perché";
+        fail(source, why);
     }
 }
 
@@ -270,9 +280,8 @@ std::string cacheDirectory() {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir))
-        throw DbError(
-            dir.string(), "",
-            "the cache folder cannot be created: " + (ec ? ec.message() : "not a folder"));
+        fail(dir.string(), "impossibile creare la cartella della cache: " +
+                               (ec ? ec.message() : std::string("non è una cartella")));
     return dir.string();
 }
 
@@ -282,7 +291,9 @@ std::string jetCachedCopy(const std::string& path) {
     if (ec) abs = fs::absolute(path);
     const std::string source = abs.string();
     FileStamp stamp = stampOf(source);
-    if (!isJetFile(source)) throw DbError(path, "", "not a Jet database file");
+    if (access(source.c_str(), R_OK) != 0)
+        fail(source, "impossibile leggere il file: " + errnoText(errno));
+    if (!isJetFile(source)) fail(source, "il file non è un database Jet");
 
     const fs::path dir = cacheDirectory();
     const std::string prefix = readableStem(abs) + "-" + hex64(fnv1a(source)) + "-";
@@ -310,8 +321,7 @@ std::string jetCachedCopy(const std::string& path) {
     if (std::rename(tmp.c_str(), copy.c_str()) != 0) {
         const int err = errno;
         unlink(tmp.c_str());
-        throw DbError(path, "",
-                      "the copy cannot be stored in " + dir.string() + ": " + errnoText(err));
+        fail(source, "impossibile salvare la copia in " + dir.string() + ": " + errnoText(err));
     }
     removeStaleCopies(dir, prefix, copy.filename().string());
     return copy.string();

@@ -20,6 +20,16 @@ bool isJetFile(const std::string& path);
 // kept apart, rows inserted in the physical order libmdb returns them (rowid
 // order is the table's own order). Throws DbError with a clear message for a
 // truncated, corrupt or unreadable file, or when the import times out.
+//
+// The other Jet types: Byte as BYTE, Boolean as BIT holding -1 or 0,
+// Single as DOUBLE, DateTime as DATETIME holding the text
+// 'yyyy-mm-dd hh:mm:ss', Memo as LONGTEXT, OLE as LONGBINARY (a blob),
+// Replication ID as GUID text. CURRENCY holds the REAL nearest the exact
+// amount: rounding it to 1/10000 gives the amount back (jet_values.h).
+//
+// The import is stopped after 30 s plus 1 s per MB of file;
+// CORVEX_JETIMPORT_TIMEOUT_MS overrides that bound. A file changed less than
+// two seconds before the import is read again on its next open.
 std::string jetCachedCopy(const std::string& path);
 
 // The cache folder: $CORVEX_CACHE, else $XDG_CACHE_HOME/corvex, else

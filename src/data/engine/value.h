@@ -36,6 +36,13 @@ class Value {
     // shortest plain form with '.' ("4.5", "12"); null gives "".
     std::string toText() const;
 
+    // Direct access for the engine's comparisons: the held value when it is
+    // of that type, else nullptr.
+    const std::string* textIf() const { return std::get_if<std::string>(&v_); }
+    const std::int64_t* intIf() const { return std::get_if<std::int64_t>(&v_); }
+    const corvex::Currency* currencyIf() const { return std::get_if<corvex::Currency>(&v_); }
+    const double* doubleIf() const { return std::get_if<double>(&v_); }
+
     friend bool operator==(const Value& a, const Value& b) { return a.v_ == b.v_; }
 
   private:

@@ -119,7 +119,7 @@ class TableReader {
     void bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out);
     void readLongValue(const MdbField& f, std::string& out);
     [[noreturn]] void damaged(const std::string& what) const {
-        throw DataError("table " + table_ + ": " + what);
+        throw DataError("tabella " + table_ + ": " + what);
     }
 
     MdbHandle* mdb_;
@@ -133,10 +133,10 @@ class TableReader {
 void TableReader::copy(MdbCatalogEntry* entry, SqliteOut& out) {
     table_ = entry->object_name;
     TablePtr table(mdb_read_table(entry));
-    if (!table) damaged("its definition cannot be read");
-    if (table->num_cols > MDB_MAX_COLS) damaged("its definition lists too many columns");
-    if (!mdb_read_columns(table.get())) damaged("its columns cannot be read");
-    if (table->columns->len != table->num_cols) damaged("its column list is inconsistent");
+    if (!table) damaged("impossibile leggerne la definizione");
+    if (table->num_cols > MDB_MAX_COLS) damaged("la definizione elenca troppi campi");
+    if (!mdb_read_columns(table.get())) damaged("impossibile leggerne i campi");
+    if (table->columns->len != table->num_cols) damaged("l'elenco dei campi è incoerente");
 
     std::vector<OutColumn> columns;
     for (unsigned i = 0; i < table->num_cols; ++i) {
@@ -159,10 +159,10 @@ void TableReader::copy(MdbCatalogEntry* entry, SqliteOut& out) {
         std::size_t len = 0;
         if (table->cur_row == 0 ||
             mdb_find_row(mdb_, static_cast<int>(table->cur_row) - 1, &start, &len) != 0)
-            damaged("row " + std::to_string(row_ + 1) + " cannot be located");
+            damaged("impossibile trovare la riga " + std::to_string(row_ + 1));
         start &= kOffsetMask;
         if (mdb_crack_row(table.get(), start, len, fields.data()) < 0)
-            damaged("row " + std::to_string(row_ + 1) + " cannot be read");
+            damaged("impossibile leggere la riga " + std::to_string(row_ + 1));
         for (unsigned i = 0; i < table->num_cols; ++i) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
             bindField(static_cast<int>(i), col, fields[i], out);
@@ -171,8 +171,8 @@ void TableReader::copy(MdbCatalogEntry* entry, SqliteOut& out) {
         ++row_;
     }
     if (row_ != table->num_rows)
-        throw DataError("table " + table_ + ": read " + std::to_string(row_) + " rows of the " +
-                        std::to_string(table->num_rows) + " the file declares");
+        throw DataError("tabella " + table_ + ": lette " + std::to_string(row_) + " righe delle " +
+                        std::to_string(table->num_rows) + " dichiarate dal file");
 }
 
 void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out) {
@@ -189,7 +189,7 @@ void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, Sqli
     const auto siz = static_cast<std::size_t>(f.siz < 0 ? 0 : f.siz);
     auto need = [&](std::size_t n) {
         if (siz < n || !p)
-            damaged("row " + std::to_string(row_ + 1) + ", column " + col->name +
+            damaged("riga " + std::to_string(row_ + 1) + ", campo " + col->name +
                     ": value too short");
     };
     auto& text = text_[static_cast<std::size_t>(i)];
@@ -275,8 +275,10 @@ void TableReader::readLongValue(const MdbField& f, std::string& out) {
     std::memcpy(header, f.value, kLongValueHeader);
     const std::uint32_t lenFlags = u32(header);
     const std::uint32_t length = lenFlags & 0x3fffffff;
-    auto where = [&] { return "row " + std::to_string(row_ + 1) + ": a long value "; };
-    if (length > fileSize_) damaged(where() + "claims more bytes than the file holds");
+    auto where = [&] {
+        return "riga " + std::to_string(row_ + 1) + ": un valore lungo (memo, OLE) ";
+    };
+    if (length > fileSize_) damaged(where() + "dichiara più byte di quanti ne contenga il file");
 
     if (lenFlags & 0x80000000) {  // inline
         const std::size_t n = std::min<std::size_t>(siz - kLongValueHeader, length);
@@ -289,10 +291,10 @@ void TableReader::readLongValue(const MdbField& f, std::string& out) {
         int off = 0;
         std::size_t len = 0;
         if (mdb_find_pg_row(mdb_, static_cast<int>(pgRow), &buf, &off, &len) != 0)
-            damaged(where() + "points to a page that cannot be read");
+            damaged(where() + "rimanda a una pagina illeggibile");
         off &= kOffsetMask;
         if (static_cast<std::size_t>(off) + len > pageSize)
-            damaged(where() + "points outside its page");
+            damaged(where() + "rimanda fuori dalla sua pagina");
         data = static_cast<const unsigned char*>(buf) + off;
         n = len;
     };
@@ -304,14 +306,15 @@ void TableReader::readLongValue(const MdbField& f, std::string& out) {
         out.assign(reinterpret_cast<const char*>(data), std::min<std::size_t>(n, length));
         return;
     }
-    if ((lenFlags & 0xc0000000) != 0) damaged(where() + "has an unknown layout");
+    if ((lenFlags & 0xc0000000) != 0) damaged(where() + "ha una struttura sconosciuta");
     // A chain of rows: each starts with the page/row of the next one.
     out.reserve(length);
     const std::uint64_t maxLinks = fileSize_ / pageSize + 1;
     for (std::uint64_t link = 0; out.size() < length; ++link) {
-        if (pgRow == 0 || link > maxLinks) damaged(where() + "ends before its declared length");
+        if (pgRow == 0 || link > maxLinks)
+            damaged(where() + "finisce prima della lunghezza dichiarata");
         fetch(pgRow, data, n);
-        if (n < 4) damaged(where() + "has a broken page chain");
+        if (n < 4) damaged(where() + "ha una catena di pagine interrotta");
         pgRow = u32(data);
         out.append(reinterpret_cast<const char*>(data + 4),
                    std::min<std::size_t>(n - 4, length - out.size()));
@@ -320,16 +323,16 @@ void TableReader::readLongValue(const MdbField& f, std::string& out) {
 
 std::uint64_t fileSizeOf(const std::string& path) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) throw OpenError("the file cannot be read");
+    if (stat(path.c_str(), &st) != 0) throw OpenError("impossibile leggere il file");
     return static_cast<std::uint64_t>(st.st_size);
 }
 
 void importOnce(const std::string& source, const std::string& dest) {
     const std::uint64_t size = fileSizeOf(source);
     MdbPtr mdb(mdb_open(source.c_str(), MDB_NOFLAGS));
-    if (!mdb) throw OpenError("the file cannot be opened as a Jet database");
+    if (!mdb) throw OpenError("impossibile aprire il file come database Jet");
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        throw OpenError("the list of tables cannot be read");
+        throw OpenError("impossibile leggere l'elenco delle tabelle");
 
     SqliteOut out(dest);
     TableReader reader(mdb.get(), size);
@@ -355,9 +358,9 @@ void importJetFile(const std::string& source, const std::string& dest) {
             unlink(dest.c_str());
             if (firstProblem.empty()) firstProblem = e.what();
             if (attempt == kAttempts)
-                throw DataError(firstProblem + " (read " + std::to_string(kAttempts) +
-                                " times: the file is damaged, or another program kept writing "
-                                "it; try again, or repair the database)");
+                throw DataError(firstProblem + " (letto " + std::to_string(kAttempts) +
+                                " volte: il file è danneggiato, oppure un altro programma lo stava "
+                                "scrivendo; riprovare, o riparare il database)");
             // Give a writer time to finish what it was doing.
             std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
         } catch (...) {

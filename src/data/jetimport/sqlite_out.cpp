@@ -1,5 +1,8 @@
 #include "data/jetimport/sqlite_out.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 namespace corvex::jetimport {
@@ -20,7 +23,7 @@ SqliteOut::SqliteOut(const std::string& path) : path_(path) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
-        throw std::runtime_error("cannot create the copy " + path + ": " + msg);
+        throw std::runtime_error("impossibile creare la copia " + path + ": " + msg);
     }
     // A private temporary file: no journal, no syncing, no other reader.
     exec("PRAGMA journal_mode=OFF");
@@ -42,13 +45,13 @@ void SqliteOut::exec(const std::string& sql) {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errmsg(db_);
         sqlite3_free(err);
-        throw std::runtime_error("writing the copy failed (" + msg + ") on: " + sql);
+        throw std::runtime_error("scrittura della copia non riuscita (" + msg + "): " + sql);
     }
 }
 
 void SqliteOut::fail(const std::string& what) {
-    throw std::runtime_error("writing the copy failed, table " + table_ + ", " + what + ": " +
-                             sqlite3_errmsg(db_));
+    throw std::runtime_error("scrittura della copia non riuscita, tabella " + table_ + ", " + what +
+                             ": " + sqlite3_errmsg(db_));
 }
 
 void SqliteOut::createTable(const std::string& name, const std::vector<OutColumn>& columns) {
@@ -71,7 +74,7 @@ void SqliteOut::createTable(const std::string& name, const std::vector<OutColumn
     exec(create);
     if (columns.empty()) return;  // nothing can be inserted into a table without columns
     if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &insert_, nullptr) != SQLITE_OK)
-        fail("preparing the insert");
+        fail("preparazione dell'inserimento");
 }
 
 void SqliteOut::setNull(int col) {
@@ -94,7 +97,7 @@ void SqliteOut::setBlob(int col, const void* data, std::size_t size) {
 
 void SqliteOut::insertRow() {
     if (!insert_) return;
-    if (sqlite3_step(insert_) != SQLITE_DONE) fail("inserting a row");
+    if (sqlite3_step(insert_) != SQLITE_DONE) fail("inserimento di una riga");
     sqlite3_reset(insert_);
 }
 
@@ -102,8 +105,16 @@ void SqliteOut::finish() {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
     exec("COMMIT");
-    if (sqlite3_close(db_) != SQLITE_OK) fail("closing");
+    if (sqlite3_close(db_) != SQLITE_OK) fail("chiusura");
     db_ = nullptr;
+    // The copy is renamed into the cache next: make sure its bytes are on
+    // disk first, so a power cut never leaves a cached copy half written.
+    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || fdatasync(fd) != 0) {
+        if (fd >= 0) close(fd);
+        throw std::runtime_error("impossibile scrivere su disco la copia " + path_);
+    }
+    close(fd);
 }
 
 }  // namespace corvex::jetimport

@@ -11,9 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/text.h"
 #include "data/engine/error.h"
 #include "data/engine/jet_cache.h"
 #include "jet_support.h"
+#include "support/data_folder.h"
 
 namespace corvex::test::jet {
 namespace {
@@ -137,6 +139,39 @@ TEST_F(JetCache, SecondOpenReusesTheCopyAndAChangeRebuildsIt) {
     for (const auto& name : cacheEntries()) EXPECT_EQ(name.find("tmp"), std::string::npos) << name;
 }
 
+TEST_F(JetCache, BareNameInTheDataFolderKeepsItsCopyOutside) {
+    if (!haveFixtures()) GTEST_SKIP() << "shared fixtures not found at " << sharedDir();
+    TempDataFolder folder;  // the current directory for this test
+    const fs::path file = fs::path(folder.path()) / "VociFattura.mdb";
+    fs::copy_file(hotelFixtures() / "jet" / "VociFattura.mdb", file);
+    setMtime(file, std::chrono::hours(1));
+    const std::string copy = db::jetCachedCopy("VociFattura.mdb");
+    EXPECT_EQ(db::jetCachedCopy(file.string()), copy);
+    EXPECT_EQ(fs::path(copy).parent_path(), cache_.path());
+    EXPECT_EQ(std::vector<std::string>{"VociFattura.mdb"}, [&] {
+        std::vector<std::string> names;
+        for (auto& e : fs::directory_iterator(folder.path())) names.push_back(e.path().filename());
+        return names;
+    }());
+}
+
+TEST_F(JetCache, EnvironmentCannotChangeTheCopy) {
+    if (!haveFixtures()) GTEST_SKIP() << "shared fixtures not found at " << sharedDir();
+    // libmdb takes its output character set and options from the
+    // environment, and formats numbers by the locale: none of that may leak
+    // into the copy.
+    ScopedEnv charset("MDBICONV", "ISO-8859-1");
+    ScopedEnv options("MDBOPTS", "no_memo:use_index");
+    ScopedEnv locale("LC_ALL", "it_IT.UTF-8");
+    const fs::path copy = db::jetCachedCopy(jetFixtures() / "nwind.mdb");
+    EXPECT_EQ(scalar(copy, "SELECT CompanyName FROM Customers WHERE CustomerID='OCEAN'"),
+              "Océano Atlántico Ltda.");
+    EXPECT_EQ(scalar(copy, "SELECT Freight FROM Orders WHERE OrderID=10330"), "12.75");
+    EXPECT_EQ(scalar(copy, "SELECT max(length(Notes)) FROM Employees"), "448");
+    EXPECT_EQ(scalar(copy, "SELECT OrderDate FROM Orders WHERE OrderID=10330"),
+              "1994-11-16 00:00:00");
+}
+
 TEST_F(JetCache, FileJustWrittenIsReadAgainNextTime) {
     if (!haveFixtures()) GTEST_SKIP() << "shared fixtures not found at " << sharedDir();
     // A file written a moment ago may still be being written within one
@@ -171,7 +206,7 @@ TEST_F(JetCache, TruncatedFileGivesAnError) {
     setMtime(file, std::chrono::hours(1));
     const std::string msg = errorOf(file);
     EXPECT_NE(msg.find(file.string()), std::string::npos) << msg;
-    EXPECT_NE(msg.find("rows"), std::string::npos) << msg;
+    EXPECT_NE(msg.find("righe delle"), std::string::npos) << msg;
     EXPECT_TRUE(cacheEntries().empty());
 }
 
@@ -193,7 +228,7 @@ TEST_F(JetCache, ByteFlippedFileGivesAnError) {
     writeFile(file, bytes);
     setMtime(file, std::chrono::hours(1));
     const std::string msg = errorOf(file);
-    EXPECT_NE(msg.find("damaged"), std::string::npos) << msg;
+    EXPECT_NE(msg.find(cp("è danneggiato")), std::string::npos) << msg;
 }
 
 TEST_F(JetCache, GarbageBehindASignatureGivesAnError) {
@@ -208,8 +243,9 @@ TEST_F(JetCache, GarbageBehindASignatureGivesAnError) {
 
 TEST_F(JetCache, NotAJetFileOrMissingGivesAnError) {
     writeFile(data_ / "plain.mdb", "SQLite format 3");
-    EXPECT_NE(errorOf(data_ / "plain.mdb").find("not a Jet database"), std::string::npos);
-    EXPECT_NE(errorOf(data_ / "missing.mdb").find("cannot be read"), std::string::npos);
+    EXPECT_NE(errorOf(data_ / "plain.mdb").find(cp("non è un database Jet")), std::string::npos);
+    EXPECT_NE(errorOf(data_ / "missing.mdb").find("impossibile leggere il file"),
+              std::string::npos);
 }
 
 // A stand-in importer shows how the caller handles each way a child can end.
@@ -231,30 +267,33 @@ class JetCacheImporterFailures : public JetCache {
 
 TEST_F(JetCacheImporterFailures, CrashIsReported) {
     useImporter("kill -SEGV $$");
-    EXPECT_NE(errorOf(file_).find("stopped abnormally (signal 11"), std::string::npos);
+    EXPECT_NE(errorOf(file_).find("(segnale 11"), std::string::npos);
 }
 
 TEST_F(JetCacheImporterFailures, HangIsStoppedAfterTheTimeout) {
     ScopedEnv quick("CORVEX_JETIMPORT_TIMEOUT_MS", "300");
     useImporter("exec sleep 30");
-    EXPECT_NE(errorOf(file_).find("took longer than"), std::string::npos);
+    EXPECT_NE(errorOf(file_).find("ha superato"), std::string::npos);
 }
 
 TEST_F(JetCacheImporterFailures, ChildMessageBecomesTheCause) {
     useImporter(
-        "echo 'warning: noise' >&2; echo 'table X: read 1 rows of the 2 the file declares' >&2; "
+        "echo 'warning: noise' >&2; echo 'tabella Prezzi€: lette 1 righe delle 2' >&2; "
         "exit 1");
-    EXPECT_NE(errorOf(file_).find("Any.mdb: table X: read 1 rows of the 2"), std::string::npos);
+    // The child writes UTF-8; the message is held as code page 1252.
+    EXPECT_NE(errorOf(file_).find(cp("Any.mdb: tabella Prezzi€: lette 1 righe delle 2")),
+              std::string::npos);
 }
 
 TEST_F(JetCacheImporterFailures, SuccessWithoutACopyIsAnError) {
     useImporter("exit 0");
-    EXPECT_NE(errorOf(file_).find("cannot be stored"), std::string::npos);
+    EXPECT_NE(errorOf(file_).find("impossibile salvare la copia"), std::string::npos);
 }
 
 TEST_F(JetCacheImporterFailures, MissingImporterIsNamed) {
     fake_.emplace("CORVEX_JETIMPORT", (data_ / "nowhere" / "corvex-jetimport").string());
-    EXPECT_NE(errorOf(file_).find("nowhere/corvex-jetimport is missing"), std::string::npos);
+    EXPECT_NE(errorOf(file_).find(cp("nowhere/corvex-jetimport non è installato")),
+              std::string::npos);
 }
 
 }  // namespace

@@ -302,7 +302,7 @@ TEST(Corrispettivi, UnattendedRunAppendsTheWholeRegisterAndAsksNothing) {
     dir.writeFile("CorrSetup.txt", "1\r\n3\r\n");
     dir.writeFile("MCCnf.txt", "");
     dir.writeFile("fd0", "REGISTRO PRECEDENTE\r\n");
-    test::ScriptedIo io;
+    test::FiscalIo io;
     StampaCorrispettivi(marzo(), io);
 
     std::vector<std::string> v = riquadri("(0)");
@@ -347,7 +347,7 @@ TEST(Corrispettivi, UnattendedRunAppendsTheWholeRegisterAndAsksNothing) {
 TEST(Corrispettivi, AttendedRunAsksCounterAndQuestionsAndPrintsOnlyGeneralTotals) {
     test::TempDataFolder dir;
     archivio("");
-    test::ScriptedIo io;
+    test::FiscalIo io;
     io.answers = {std::string("0")};
     io.confirmations = {true, true};
     StampaCorrispettivi(marzo(), io);
@@ -382,7 +382,7 @@ TEST(Corrispettivi, AttendedRunAsksCounterAndQuestionsAndPrintsOnlyGeneralTotals
 TEST(Corrispettivi, LetterRCountsAReceiptWithAnUnpaidPartAndCounterOneLeavesOutCounterTwo) {
     test::TempDataFolder dir;
     archivio("R");
-    test::ScriptedIo io;
+    test::FiscalIo io;
     io.answers = {std::string("1")};
     io.confirmations = {false, false};
     StampaCorrispettivi(marzo(), io);
@@ -401,7 +401,7 @@ TEST(Corrispettivi, LetterRCountsAReceiptWithAnUnpaidPartAndCounterOneLeavesOutC
 TEST(Corrispettivi, ACounterThatIsNotAWholeNumberIsRefusedAndCancelStops) {
     test::TempDataFolder dir;
     archivio("");
-    test::ScriptedIo io;
+    test::FiscalIo io;
     io.answers = {std::string("uno")};
     EXPECT_THROW(StampaCorrispettivi(marzo(), io), ReportError);
     io.answers = {std::nullopt};

@@ -14,7 +14,7 @@
 namespace corvex::test {
 
 // Answers questions from scripts and records everything the report said.
-class ScriptedIo : public Interaction {
+class FiscalIo : public Interaction {
   public:
     struct Domanda {
         std::string prompt, title, defaultAnswer;

@@ -36,7 +36,7 @@ struct Caso {
     bool prepagati;
 };
 
-class JetTwin : public ::testing::Test {
+class FiscalJetTwin : public ::testing::Test {
   protected:
     void SetUp() override {
         const fs::path shared = fs::path(CORVEX_SHARED_DIR) / "fixtures" / "jet-hotel";
@@ -98,10 +98,10 @@ ReportRequest richiesta(const Caso& c) {
     return r;
 }
 
-TEST_F(JetTwin, TaxDetailIsTheSameOnBothFolders) {
+TEST_F(FiscalJetTwin, TaxDetailIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::ScriptedIo io;
+            test::FiscalIo io;
             StampaDettaglioImposta(richiesta(c), io);
         };
         const std::string a = esegui("sqlite", run);
@@ -110,10 +110,10 @@ TEST_F(JetTwin, TaxDetailIsTheSameOnBothFolders) {
     }
 }
 
-TEST_F(JetTwin, TakingsRegisterIsTheSameOnBothFolders) {
+TEST_F(FiscalJetTwin, TakingsRegisterIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::ScriptedIo io;
+            test::FiscalIo io;
             io.answers = {std::to_string(c.contatore)};
             io.confirmations = {true, false};
             StampaCorrispettivi(richiesta(c), io);
@@ -122,10 +122,10 @@ TEST_F(JetTwin, TakingsRegisterIsTheSameOnBothFolders) {
     }
 }
 
-TEST_F(JetTwin, CashTableIsTheSameOnBothFolders) {
+TEST_F(FiscalJetTwin, CashTableIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::ScriptedIo io;
+            test::FiscalIo io;
             const ReportResult r = StampaCassa(richiesta(c), io);
             EXPECT_TRUE(r.skipped.empty()) << r.skipped.front();
         };

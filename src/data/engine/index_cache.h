@@ -1,0 +1,26 @@
+// Indexed copies of the suite's files, kept in the cache folder.
+//
+// The suite's files carry few or no indexes and this program never writes
+// them, while the reports send one full-scan statement per day or per guest.
+// So the engine reads a copy of each file with indexes on the columns the
+// reports filter on (dates, guest and room keys, the document key), planner
+// statistics, and the span table that bounds presence tests (see
+// sql_translate.cpp). A copy is keyed by the source's path, size and mtime
+// (and those of its -wal file), built under a temporary name and renamed into
+// place, so concurrent builders never expose a half-built copy.
+#pragma once
+
+#include <string>
+
+namespace corvex::db {
+
+// Path of an up-to-date indexed copy of an SQLite database file. `shownName`
+// names the file in errors. Returns an empty text when the cache folder cannot
+// be written (the caller then reads the source itself); throws DbError when
+// the source cannot be read.
+std::string indexedCopy(const std::string& sqlitePath, const std::string& shownName);
+
+// Opening flags and URI of a file read without ever writing it.
+std::string readOnlyUri(const std::string& path);
+
+}  // namespace corvex::db

@@ -1,0 +1,34 @@
+// Text rules of the Jet engine as the engine reproduces them.
+//
+// Text compares without regard to case, accented letters included (à = À),
+// as Jet's general sort order does; the order of two texts is that of their
+// case-folded characters' code points, so the comparison of code page 1252
+// bytes in memory and of UTF-8 text inside SQLite agree.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvex::db::jet {
+
+// Lower-case form of a code page 1252 byte.
+unsigned char foldByte(unsigned char c);
+// Code point of the lower-case form of a code page 1252 byte.
+std::uint32_t foldedCodePoint(unsigned char c);
+
+int compareNoCase(std::string_view a, std::string_view b);  // code page 1252 texts
+bool equalNoCase(std::string_view a, std::string_view b);
+std::string foldCase(std::string_view s);  // lower-case code page 1252 bytes
+std::string upperCase(std::string_view s);
+
+// The same comparison on UTF-8 texts (the engine's NOCASE collation).
+int compareUtf8NoCase(const void* a, int na, const void* b, int nb);
+
+// Day number of a yyyymmdd text that is a real date, else nullopt.
+std::optional<std::int64_t> dayNumber(std::string_view yyyymmdd);
+// yyyymmdd text of a day number.
+std::string dateText(std::int64_t day);
+
+}  // namespace corvex::db::jet

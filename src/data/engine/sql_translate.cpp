@@ -1,0 +1,509 @@
+#include "data/engine/sql_translate.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+#include "common/text.h"
+#include "data/engine/error.h"
+#include "data/engine/jet_text.h"
+
+namespace corvex::db::sql {
+
+using Kind = Node::Kind;
+
+ColType typeOfDeclared(std::string_view d) {
+    std::string u = jet::upperCase(d);
+    auto has = [&](std::string_view w) { return u.find(w) != std::string::npos; };
+    if (has("CURRENCY") || has("MONEY")) return ColType::Currency;
+    if (has("CHAR") || has("TEXT") || has("MEMO") || has("CLOB")) return ColType::Text;
+    if (has("DOUBLE") || has("REAL") || has("FLOAT") || has("SINGLE") || has("NUMERIC") ||
+        has("DECIMAL"))
+        return ColType::Double;
+    if (has("INT") || has("SHORT") || has("LONG") || has("BYTE") || has("BOOL") || has("BIT") ||
+        has("COUNTER"))
+        return ColType::Integer;
+    return ColType::Unknown;
+}
+
+const ColumnInfo* TableInfo::column(std::string_view n) const {
+    for (const auto& c : columns)
+        if (jet::equalNoCase(c.name, n)) return &c;
+    return nullptr;
+}
+
+std::string_view engineFunction(std::string_view f) {
+    static constexpr std::pair<std::string_view, std::string_view> map[] = {
+        {"left", "jet_left"},   {"right", "jet_right"}, {"mid", "jet_mid"},
+        {"instr", "jet_instr"}, {"len", "jet_len"},     {"ucase", "jet_ucase"},
+        {"lcase", "jet_lcase"}, {"trim", "trim"},       {"ltrim", "ltrim"},
+        {"rtrim", "rtrim"},     {"like", "jet_like"},   {"val", "jet_val"},
+        {"nz", "ifnull"},       {"abs", "abs"},
+    };
+    for (auto& [jetName, name] : map)
+        if (sameName(f, jetName)) return name;
+    return {};
+}
+
+namespace {
+
+bool isAggregateName(std::string_view n) {
+    for (auto a : {"sum", "count", "min", "max", "avg", "first", "last"})
+        if (sameName(n, a)) return true;
+    return false;
+}
+
+std::string quoteName(std::string_view cp1252) {
+    std::string u = cp1252ToUtf8(cp1252), out = "\"";
+    for (char c : u) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+struct Scope {
+    const Select* select;
+    const TableInfo* table;  // may be null (unknown table: names as written)
+    std::string schema;
+};
+
+class Translator {
+  public:
+    Translator(const std::vector<Value>& literals, SchemaSource& schemas)
+        : literals_(literals), schemas_(schemas) {}
+
+    Translation run(const Select& s, bool wantRowid) {
+        Translation t;
+        t.sql = select(s, true, wantRowid, &t);
+        return t;
+    }
+
+  private:
+    std::string select(const Select& s, bool top, bool wantRowid, Translation* out) {
+        Scope scope{&s, nullptr, "main"};
+        if (s.hasFile) scope.schema = schemas_.attach(s.file);
+        scope.table = schemas_.table(scope.schema, s.table);
+        scopes_.push_back(scope);
+        const std::string tableName = scope.table ? scope.table->name : s.table;
+        const std::string ref = quoteName(s.alias.empty() ? tableName : s.alias);
+
+        bool aggregate = !s.groupBy.empty() || s.having != nullptr;
+        for (const auto& item : s.items)
+            if (item.expr && hasAggregate(*item.expr)) aggregate = true;
+        bool plainColumns = true, typesKnown = true;
+
+        std::string sql = "SELECT ";
+        if (s.distinct) sql += "DISTINCT ";
+        for (std::size_t i = 0; i < s.items.size(); ++i) {
+            const auto& item = s.items[i];
+            if (i) sql += ", ";
+            if (!item.expr) {
+                sql += item.star.empty() ? std::string("*") : quoteName(item.star) + ".*";
+                if (item.star.empty() && scope.table) {
+                    if (out)
+                        for (const auto& c : scope.table->columns)
+                            out->columnTypes.push_back(c.type);
+                } else {
+                    typesKnown = false;
+                    plainColumns = plainColumns && item.star.empty();
+                }
+                continue;
+            }
+            if (item.expr->kind != Kind::Column) plainColumns = false;
+            sql += expr(*item.expr);
+            if (!item.alias.empty()) sql += " AS " + quoteName(item.alias);
+            if (out) out->columnTypes.push_back(typeOf(*item.expr));
+        }
+        if (out && !typesKnown) out->columnTypes.clear();
+
+        bool editable = top && wantRowid && !aggregate && !s.distinct && plainColumns &&
+                        !s.hasFile && scope.table != nullptr;
+        if (editable) {
+            sql += ", " + ref + ".rowid";
+            out->editable = true;
+            out->table = tableName;
+            out->hiddenColumns = 1;
+        }
+        sql += " FROM ";
+        if (scope.schema != "main") sql += quoteName(scope.schema) + ".";
+        sql += quoteName(tableName);
+        if (!s.alias.empty()) sql += " AS " + quoteName(s.alias);
+        if (s.where) sql += " WHERE " + where(*s.where);
+        if (!s.groupBy.empty()) {
+            sql += " GROUP BY ";
+            for (std::size_t i = 0; i < s.groupBy.size(); ++i)
+                sql += (i ? ", " : "") + expr(*s.groupBy[i]);
+        }
+        if (s.having) sql += " HAVING " + expr(*s.having);
+        bool tieOrder = top && !aggregate && !s.distinct;
+        if (!s.orderBy.empty() || tieOrder) {
+            sql += " ORDER BY ";
+            for (std::size_t i = 0; i < s.orderBy.size(); ++i) {
+                sql += (i ? ", " : "") + expr(*s.orderBy[i].expr);
+                if (typeOf(*s.orderBy[i].expr) == ColType::Text) sql += " COLLATE NOCASE";
+                if (s.orderBy[i].descending) sql += " DESC";
+            }
+            if (tieOrder) sql += std::string(s.orderBy.empty() ? "" : ", ") + ref + ".rowid";
+        }
+        if (s.top) sql += " LIMIT " + expr(*s.top);
+        scopes_.pop_back();
+        return sql;
+    }
+
+    // WHERE text, with the redundant arrival bound of presence tests.
+    std::string where(const Node& w) {
+        auto bound = arrivalBound(w);
+        steerIndexes(w, bound.has_value());
+        std::string sql = expr(w);
+        if (bound) sql = "(" + sql + ") AND \"DataArrivo\" >= " + *bound + " COLLATE NOCASE";
+        return sql;
+    }
+
+    // Without value statistics the planner cannot tell that a room range
+    // ('1' to '999') or a list of guests covers most of a table, and may walk
+    // those indexes instead of a short date range. When the WHERE holds a
+    // date equality, a two-sided date range or the arrival bound, the room
+    // comparisons and "X In (Select ...)" are kept off their indexes (a unary
+    // '+' on the column changes nothing else: the comparison's collation is
+    // explicit).
+    void steerIndexes(const Node& w, bool arrivalBounded) {
+        static constexpr std::string_view dates[] = {"DataArrivo",        "DataPartenza",
+                                                     "DataPartenzaReale", "DataAddebito",
+                                                     "DataEmissione",     "DataInserimento"};
+        std::vector<const Node*> conj;
+        if (w.kind == Kind::And)
+            for (auto& a : w.args) conj.push_back(a.get());
+        else
+            conj.push_back(&w);
+        bool strong = arrivalBounded;
+        for (auto d : dates) {
+            bool lower = false, upper = false;
+            for (const Node* c : conj) {
+                if (c->kind != Kind::Compare) continue;
+                const Node *l = c->args[0].get(), *r = c->args[1].get();
+                std::string op = c->name;
+                if (l->kind == Kind::Param) {
+                    std::swap(l, r);
+                    op = op == "<"    ? ">"
+                         : op == ">"  ? "<"
+                         : op == "<=" ? ">="
+                         : op == ">=" ? "<="
+                                      : op;
+                }
+                if (!isColumn(*l, d) || r->kind != Kind::Param) continue;
+                if (op == "=") lower = upper = true;
+                if (op == ">" || op == ">=") lower = true;
+                if (op == "<" || op == "<=") upper = true;
+            }
+            if (lower && upper) strong = true;
+        }
+        if (!strong) return;
+        for (const Node* c : conj) {
+            if (c->kind == Kind::Compare && c->name != "=")
+                for (auto& a : c->args)
+                    if (isColumn(*a, "NumeroCamera") || isColumn(*a, "NCamera"))
+                        offIndex_.insert(a.get());
+            if (c->kind == Kind::InSelect && c->args[0]->kind == Kind::Column)
+                offIndex_.insert(c->args[0].get());
+        }
+    }
+
+    // A presence test reads "DataArrivo <= 'd' and <departure after 'd'>", and
+    // a plain index on DataArrivo would visit every earlier arrival. The cache
+    // copy records, per departure column X, the longest stay (in days) among
+    // rows whose X is after their DataArrivo; any row that can pass "X > 'b'"
+    // and "DataArrivo <= X" then arrived on or after 'b' minus that span, which
+    // the added conjunct states. Rows with X not after DataArrivo cannot pass
+    // both "DataArrivo <= 'd'" and "X > 'd'", and a bound that is not a date
+    // comes out as '' (no restriction). Results are unchanged.
+    std::optional<std::string> arrivalBound(const Node& w) {
+        const Scope& sc = scopes_.back();
+        if (!sc.table || sc.table->spans.empty() || !sc.table->column("DataArrivo")) return {};
+        std::vector<const Node*> conj;
+        if (w.kind == Kind::And)
+            for (auto& a : w.args) conj.push_back(a.get());
+        else
+            conj.push_back(&w);
+        bool upper = false;
+        for (const Node* c : conj) {
+            if (c->kind != Kind::Compare) continue;
+            const Node *l = c->args[0].get(), *r = c->args[1].get();
+            if (isColumn(*l, "DataArrivo") && r->kind == Kind::Param &&
+                (c->name == "<=" || c->name == "<"))
+                upper = true;
+            if (isColumn(*r, "DataArrivo") && l->kind == Kind::Param &&
+                (c->name == ">=" || c->name == ">"))
+                upper = true;
+        }
+        if (!upper) return {};
+        std::vector<std::string> bounds;
+        for (const Node* c : conj)
+            if (auto b = departureBound(*c)) bounds.push_back(*b);
+        if (bounds.empty()) return {};
+        return combine("max", bounds);
+    }
+
+    std::optional<std::string> departureBound(const Node& n) {
+        switch (n.kind) {
+            case Kind::Compare: {
+                const Node *l = n.args[0].get(), *r = n.args[1].get();
+                const Node *col = nullptr, *lit = nullptr;
+                if ((n.name == ">" || n.name == ">=") && r->kind == Kind::Param) col = l, lit = r;
+                if ((n.name == "<" || n.name == "<=") && l->kind == Kind::Param) col = r, lit = l;
+                if (!col || col->kind != Kind::Column || !ownColumn(*col)) return {};
+                const auto& spans = scopes_.back().table->spans;
+                auto it = spans.find(jet::foldCase(col->name));
+                if (it == spans.end() || literals_[lit->param].textIf() == nullptr) return {};
+                return "corvex_datesub(?" + std::to_string(lit->param + 1) + ", " +
+                       std::to_string(it->second) + ")";
+            }
+            case Kind::And: {
+                std::vector<std::string> b;
+                for (auto& a : n.args)
+                    if (auto x = departureBound(*a)) b.push_back(*x);
+                if (b.empty()) return {};
+                return combine("max", b);
+            }
+            case Kind::Or: {
+                std::vector<std::string> b;
+                for (auto& a : n.args) {
+                    auto x = departureBound(*a);
+                    if (!x) return {};
+                    b.push_back(*x);
+                }
+                return combine("min", b);
+            }
+            default:
+                return {};
+        }
+    }
+
+    static std::string combine(const char* fn, const std::vector<std::string>& parts) {
+        if (parts.size() == 1) return parts[0];
+        std::string s = std::string(fn) + "(";
+        for (std::size_t i = 0; i < parts.size(); ++i) s += (i ? ", " : "") + parts[i];
+        return s + ")";
+    }
+
+    bool ownColumn(const Node& c) const {
+        const Scope& sc = scopes_.back();
+        if (!c.qualifier.empty() && !sameName(c.qualifier, sc.select->table) &&
+            !sameName(c.qualifier, sc.select->alias))
+            return false;
+        return sc.table && sc.table->column(c.name);
+    }
+
+    bool isColumn(const Node& n, std::string_view name) const {
+        return n.kind == Kind::Column && sameName(n.name, name) && ownColumn(n);
+    }
+
+    static bool hasAggregate(const Node& n) {
+        if (n.kind == Kind::Call && isAggregateName(n.name) &&
+            !((sameName(n.name, "min") || sameName(n.name, "max")) && n.args.size() > 1))
+            return true;
+        for (const auto& a : n.args)
+            if (a && hasAggregate(*a)) return true;
+        return false;
+    }
+
+    const ColumnInfo* findColumn(const Node& c) const {
+        for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+            if (!it->table) continue;
+            if (!c.qualifier.empty() && !sameName(c.qualifier, it->select->table) &&
+                !sameName(c.qualifier, it->select->alias))
+                continue;
+            if (auto* col = it->table->column(c.name)) return col;
+        }
+        return nullptr;
+    }
+
+    ColType typeOf(const Node& n) const {
+        switch (n.kind) {
+            case Kind::Param: {
+                const Value& v = literals_[n.param];
+                if (v.textIf()) return ColType::Text;
+                return v.intIf() ? ColType::Integer : ColType::Double;
+            }
+            case Kind::Column: {
+                auto* c = findColumn(n);
+                return c ? c->type : ColType::Unknown;
+            }
+            case Kind::Call: {
+                std::string_view f = engineFunction(n.name);
+                if (f == "jet_instr" || f == "jet_len") return ColType::Integer;
+                if (!f.empty() && f != "jet_val" && f != "ifnull" && f != "abs" && f != "jet_like")
+                    return ColType::Text;
+                if (sameName(n.name, "count")) return ColType::Integer;
+                if (sameName(n.name, "avg")) {
+                    ColType t = n.args.empty() ? ColType::Unknown : typeOf(*n.args[0]);
+                    return t == ColType::Currency ? t : ColType::Double;
+                }
+                if (!n.args.empty() && n.args[0] && n.args[0]->kind != Kind::Star &&
+                    (isAggregateName(n.name) || f == "ifnull" || f == "abs"))
+                    return typeOf(*n.args[0]);
+                return ColType::Unknown;
+            }
+            case Kind::Negate:
+                return typeOf(*n.args[0]);
+            case Kind::Arith: {
+                if (n.name == "&") return ColType::Text;
+                ColType a = typeOf(*n.args[0]), b = typeOf(*n.args[1]);
+                if (a == ColType::Currency || b == ColType::Currency) return ColType::Currency;
+                if (n.name == "/" || a == ColType::Double || b == ColType::Double)
+                    return ColType::Double;
+                if (a == ColType::Integer && b == ColType::Integer) return ColType::Integer;
+                return ColType::Unknown;
+            }
+            case Kind::Subquery:
+                return ColType::Unknown;
+            default:
+                return ColType::Integer;  // conditions
+        }
+    }
+
+    bool textual(const Node& a, const Node& b) const {
+        return typeOf(a) == ColType::Text || typeOf(b) == ColType::Text;
+    }
+
+    std::string expr(const Node& n) {
+        switch (n.kind) {
+            case Kind::Param:
+                return "?" + std::to_string(n.param + 1);
+            case Kind::Null:
+                return "NULL";
+            case Kind::Star:
+                return "*";
+            case Kind::Column: {
+                const ColumnInfo* c = findColumn(n);
+                std::string s = offIndex_.count(&n) ? "+" : "";
+                if (!n.qualifier.empty()) s += quoteName(n.qualifier) + ".";
+                return s + quoteName(c ? c->name : n.name);
+            }
+            case Kind::Call: {
+                std::string_view f = engineFunction(n.name);
+                std::string name = f.empty() ? cp1252ToUtf8(n.name) : std::string(f);
+                if (sameName(n.name, "sum") && n.args.size() == 1 &&
+                    n.args[0]->kind != Kind::Star && typeOf(*n.args[0]) == ColType::Currency)
+                    name = "corvex_cursum";
+                std::string s = name + "(";
+                if (n.distinct) s += "DISTINCT ";
+                for (std::size_t i = 0; i < n.args.size(); ++i)
+                    s += (i ? ", " : "") + expr(*n.args[i]);
+                return s + ")";
+            }
+            case Kind::Negate:
+                return "(-" + expr(*n.args[0]) + ")";
+            case Kind::Not:
+                return "(NOT " + expr(*n.args[0]) + ")";
+            case Kind::And:
+            case Kind::Or: {
+                std::string s = "(";
+                for (std::size_t i = 0; i < n.args.size(); ++i) {
+                    if (i) s += n.kind == Kind::And ? " AND " : " OR ";
+                    s += expr(*n.args[i]);
+                }
+                return s + ")";
+            }
+            case Kind::Compare: {
+                std::string s = "(" + expr(*n.args[0]) + " " + n.name + " " + expr(*n.args[1]);
+                if (textual(*n.args[0], *n.args[1])) s += " COLLATE NOCASE";
+                return s + ")";
+            }
+            case Kind::Arith: {
+                const std::string a = expr(*n.args[0]), b = expr(*n.args[1]);
+                if (n.name == "&") return "(ifnull(" + a + ",'') || ifnull(" + b + ",''))";
+                if (n.name == "mod") return "(" + a + " % " + b + ")";
+                if (n.name == "\\")
+                    return "(CAST(round(" + a + ") AS INTEGER) / CAST(round(" + b +
+                           ") AS INTEGER))";
+                if (n.name == "/") return "(CAST(" + a + " AS REAL) / " + b + ")";
+                return "(" + a + " " + n.name + " " + b + ")";
+            }
+            case Kind::InList: {
+                bool text = typeOf(*n.args[0]) == ColType::Text;
+                std::string s = "(" + expr(*n.args[0]) + (text ? " COLLATE NOCASE" : "") +
+                                (n.negated ? " NOT IN (" : " IN (");
+                for (std::size_t i = 1; i < n.args.size(); ++i)
+                    s += (i > 1 ? ", " : "") + expr(*n.args[i]);
+                return s + "))";
+            }
+            case Kind::InSelect:
+                return "(" + expr(*n.args[0]) + (n.negated ? " NOT IN (" : " IN (") +
+                       select(*n.select, false, false, nullptr) + "))";
+            case Kind::Subquery:
+                return "(" + select(*n.select, false, false, nullptr) + ")";
+            case Kind::Between: {
+                const Node &a = *n.args[0], &lo = *n.args[1], &hi = *n.args[2];
+                const char* coll = textual(a, lo) || textual(a, hi) ? " COLLATE NOCASE" : "";
+                std::string x = expr(a);
+                std::string s = "(" + x + " >= " + expr(lo) + coll + " AND " + x +
+                                " <= " + expr(hi) + coll + ")";
+                return n.negated ? "(NOT " + s + ")" : s;
+            }
+            case Kind::IsNull:
+                return "(" + expr(*n.args[0]) + (n.negated ? " IS NOT NULL)" : " IS NULL)");
+            case Kind::Like: {
+                std::string s = "jet_like(" + expr(*n.args[1]) + ", " + expr(*n.args[0]) + ")";
+                return n.negated ? "(NOT " + s + ")" : s;
+            }
+        }
+        return {};
+    }
+
+    const std::vector<Value>& literals_;
+    SchemaSource& schemas_;
+    std::vector<Scope> scopes_;
+    std::set<const Node*> offIndex_;
+};
+
+}  // namespace
+
+Translation translate(const Select& select, const std::vector<Value>& literals,
+                      SchemaSource& schemas, bool wantRowid) {
+    return Translator(literals, schemas).run(select, wantRowid);
+}
+
+std::string translatePlain(const Lexed& lexed) {
+    std::string out;
+    const auto& t = lexed.tokens;
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        const Token& k = t[i];
+        if (k.isSymbol(";") && t[i + 1].kind == Token::Kind::End) break;
+        if (!out.empty()) out += ' ';
+        switch (k.kind) {
+            case Token::Kind::Ident: {
+                std::string name = k.text;
+                if (t[i + 1].isSymbol("(")) {
+                    if (!name.empty() && name.back() == '$') name.pop_back();
+                    std::string_view f = engineFunction(name);
+                    out += f.empty() ? cp1252ToUtf8(name) : std::string(f);
+                } else {
+                    out += cp1252ToUtf8(name);
+                }
+                break;
+            }
+            case Token::Kind::QuotedIdent:
+                out += quoteName(k.text);
+                break;
+            case Token::Kind::String: {
+                std::string u = cp1252ToUtf8(k.text), q = "'";
+                for (char c : u) {
+                    if (c == '\'') q += '\'';
+                    q += c;
+                }
+                out += q + "'";
+                break;
+            }
+            case Token::Kind::Symbol:
+                out += k.text == "&" ? "||" : k.text;
+                break;
+            default:
+                out += k.text;
+                break;
+        }
+    }
+    return out;
+}
+
+}  // namespace corvex::db::sql

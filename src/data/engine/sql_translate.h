@@ -1,0 +1,73 @@
+// Translation of a parsed Jet SELECT into SQLite SQL.
+//
+// - Jet functions become the engine's SQL functions (jet_left, jet_instr, ...),
+//   '&' becomes '||', names take the spelling of the table's schema.
+// - Text comparisons get COLLATE NOCASE (the engine's case-insensitive
+//   collation), so a function's result compares like a column.
+// - "From T In 'file'" names a table of an attached database.
+// - Rows come in the statement's order and, among ties, in the table's own
+//   order: rowid is the last sort key.
+// - Presence tests get a redundant lower bound on DataArrivo (see
+//   arrivalBound in the .cpp) so that an index range stays short.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/engine/sql_ast.h"
+
+namespace corvex::db::sql {
+
+enum class ColType { Unknown, Integer, Currency, Double, Text };
+
+// Declared type of a column as the suite writes it (SHORT, LONG, TEXT(n),
+// LONGTEXT, CURRENCY, DOUBLE, ...).
+ColType typeOfDeclared(std::string_view declared);
+
+struct ColumnInfo {
+    std::string name;  // code page 1252
+    ColType type = ColType::Unknown;
+};
+
+struct TableInfo {
+    std::string name;  // as the schema spells it
+    std::vector<ColumnInfo> columns;
+    // Longest span in days from DataArrivo to a departure column over the
+    // rows where the departure is later (keys folded to lower case); absent
+    // when unknown or unbounded.
+    std::map<std::string, long> spans;
+    const ColumnInfo* column(std::string_view name) const;
+};
+
+// What the translator needs to know about the databases.
+class SchemaSource {
+  public:
+    virtual ~SchemaSource() = default;
+    // Schema name ("main" or an attached alias) for "In 'file'".
+    virtual std::string attach(const std::string& file) = 0;
+    // Table of a schema; nullptr when there is none of that name.
+    virtual const TableInfo* table(const std::string& schema, const std::string& name) = 0;
+};
+
+struct Translation {
+    std::string sql;                   // UTF-8; literal k is parameter ?k+1
+    std::vector<ColType> columnTypes;  // per output column (Unknown: decide by value)
+    bool editable = false;             // one table of the main schema, plain columns
+    std::string table;                 // the FROM table (editable recordsets)
+    std::size_t hiddenColumns = 0;     // rowid appended at the end when editable
+};
+
+// `literals` gives the kinds of the parameters (number or text).
+Translation translate(const Select& select, const std::vector<Value>& literals,
+                      SchemaSource& schemas, bool wantRowid);
+
+// Token-level translation of a statement other than SELECT (INSERT, UPDATE,
+// DELETE, CREATE): names and text to UTF-8, Jet functions renamed, '&' to
+// '||', the trailing ';' dropped. Literals stay inline.
+std::string translatePlain(const Lexed& lexed);
+
+// The engine's SQL name of a Jet function, or empty when it has none.
+std::string_view engineFunction(std::string_view jetName);
+
+}  // namespace corvex::db::sql

@@ -1,0 +1,51 @@
+#include "data/hotel.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/environment.h"
+#include "common/text.h"
+#include "data/engine/database.h"
+#include "reports/interaction.h"
+
+namespace corvex {
+
+std::string LeggiCodiceAssistenza() {
+    db::Database hotels = db::Database::open("AnagraficaHotels.mdb");
+    db::Recordset rs = hotels.openRecordset("AnagraficaHotels");
+    std::string codice;
+    if (rs.findFirst("NumeroHotel = " + str(HotelCorrente))) {
+        codice = rs.field("CodiceAssistenza").toText();
+    }
+    rs.close();
+    hotels.close();
+    return codice;
+}
+
+std::string PercorsoArchivio(const std::string& fileName, const std::string& codiceAssistenza) {
+    if (!contains(codiceAssistenza, "&")) return fileName;
+
+    // '&' puts the archives in the suite's data directory. An empty DirKV
+    // would point at the filesystem root, and a missing file there would make
+    // every departed guest vanish from the reports without a word: both are
+    // errors that name the path looked for.
+    std::string dir = dirKV();
+    std::string wanted = dir;
+    if (wanted.empty() || wanted.back() != '/') wanted += '/';
+    wanted += fileName;
+    if (dir.empty()) {
+        throw ReportError(cp("L'archivio degli ospiti partiti va cercato nella cartella DirKV "
+                             "(CodiceAssistenza contiene \"&\"), ma DirKV non è impostata: "
+                             "percorso cercato \"") +
+                          wanted + "\".");
+    }
+    std::string found = db::resolveFileName(wanted);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(found, ec)) {
+        throw ReportError(cp("Archivio degli ospiti partiti non trovato: \"") + wanted +
+                          cp("\" (cartella DirKV, CodiceAssistenza contiene \"&\")."));
+    }
+    return found;
+}
+
+}  // namespace corvex

@@ -1,0 +1,27 @@
+#include "desk/desk_main.h"
+
+#include <QApplication>
+#include <exception>
+
+#include "desk/isdesktop.h"
+#include "dialogs/dialoghi.h"
+#include "settings/store.h"
+
+namespace corvex::desk {
+
+int run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvex"));
+    try {
+        CaricaImpostazioni();
+    } catch (const std::exception& e) {
+        qt::MostraMessaggio(std::string("Impossibile preparare IdS.mdb: ") + e.what(),
+                            "Controllo Imposta di soggiorno");
+        return 1;
+    }
+    ISDeskTop desk;
+    desk.show();
+    return QApplication::exec();
+}
+
+}  // namespace corvex::desk

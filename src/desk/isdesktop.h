@@ -1,0 +1,57 @@
+// The main desk "Controllo Imposta di soggiorno": one row per report with
+// its date fields and print buttons, the room range, "Esci" and the menu
+// entry "Impostazioni".
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+#include "desk/dispatch.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QAction;
+
+namespace corvex::desk {
+
+// The default services: the system's dialogs, the print menu, the settings
+// editor and the report routines of the catalog.
+ServiziDesk serviziDesk(QWidget* desk);
+
+class ISDeskTop : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Fills every date field with today's date; the room fields hold "" and
+    // "ZZZZZZ". Without services, the default ones.
+    explicit ISDeskTop(ServiziDesk servizi = {}, QWidget* parent = nullptr);
+
+    QLineEdit* Text1(int i) const { return fields_[static_cast<std::size_t>(i)]; }
+    QPushButton* T(int i) const { return buttons_[static_cast<std::size_t>(i)]; }
+    QCheckBox* Chk() const { return chk_; }
+    QAction* menuImpostazioni() const { return settings_; }
+    const StatoDesk& stato() const { return stato_; }
+    bool reportInCorso() const { return running_; }
+
+    // A print or exit button T(index) pressed.
+    void premuto(int index);
+    // Enter in Text1(index).
+    void invio(int index);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void eseguiReport(int button);
+    std::array<std::string, kCampi> testi() const;
+
+    ServiziDesk servizi_;
+    StatoDesk stato_;
+    bool running_ = false;
+    std::array<QLineEdit*, kCampi> fields_{};
+    std::array<QPushButton*, kTasti> buttons_{};
+    QCheckBox* chk_ = nullptr;
+    QAction* settings_ = nullptr;
+};
+
+}  // namespace corvex::desk

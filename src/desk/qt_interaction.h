@@ -1,0 +1,43 @@
+// How a report run from the desk talks to the user: the system's dialogs,
+// a progress dialog with Cancel and the print menu.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+
+#include "desk/dispatch.h"
+#include "reports/interaction.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace corvex::desk {
+
+class QtInteraction : public Interaction {
+  public:
+    QtInteraction(QWidget* parent, const ServiziDesk& servizi);
+    ~QtInteraction() override;
+
+    std::optional<std::string> ask(const std::string& prompt, const std::string& title,
+                                   const std::string& defaultAnswer) override;
+    bool confirm(const std::string& prompt, const std::string& title, bool defaultYes) override;
+    void warn(const std::string& text, const std::string& title) override;
+    void showPrintMenu() override;
+    // Shows a modal progress dialog once the report has run for half a
+    // second; throws ReportCancelled when the user pressed its Cancel.
+    void progress(const std::string& where) override;
+
+    bool printMenuShown() const { return printMenuShown_; }
+
+  private:
+    void closeProgress();
+
+    QWidget* parent_;
+    const ServiziDesk& servizi_;
+    QElapsedTimer started_;
+    QElapsedTimer pumped_;
+    QPointer<QProgressDialog> dialog_;
+    bool printMenuShown_ = false;
+};
+
+}  // namespace corvex::desk

@@ -1,0 +1,75 @@
+// The print menu "Stampe non modificabili": where the report goes and how.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "output/headless.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QToolButton;
+
+namespace corvex::qt {
+
+// What the menu does outside itself; tests replace these.
+struct ServiziMenuStampa {
+    std::function<bool(const QString& path)> apri;                          // open with the desktop
+    std::function<void(const QString& text, const QString& title)> avviso;  // warning box
+    std::function<void(const QString& text)> messaggio;  // the system's message box
+    std::function<void(QWidget* parent)> anteprima;      // the preview, modal
+    std::function<QStringList()> stampanti;              // the system's printers
+    RenderStampante render;                              // printer mode and PDF
+    std::function<std::string(const std::string& device, const std::string& bytes,
+                              const std::string& title)>
+        raw;  // raw output
+};
+ServiziMenuStampa serviziMenuStampa();
+
+class MenuStampa : public QDialog {
+    Q_OBJECT
+  public:
+    // Makes the archive copy of the report file in doc/ and fills the lists.
+    explicit MenuStampa(QWidget* parent = nullptr, ServiziMenuStampa servizi = serviziMenuStampa());
+
+    // Button actions by index: 0 archive copy, 1 CSV, 2 PDF, 3 print,
+    // 4 preview, 5 close.
+    void Tst(int index);
+
+    QComboBox* combo1() const { return combo1_; }
+    QComboBox* combo2() const { return combo2_; }
+    QCheckBox* compressa() const { return chk_; }
+    QCheckBox* orizzontale() const { return chk2_; }
+    QCheckBox* fronteRetro() const { return chk3_; }
+    QToolButton* tasto(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
+    QLabel* stato() const { return status_; }
+    const std::string& copiaArchivio() const { return archive_; }
+    // The chosen settings as the print button would use them.
+    SceltaStampa scelta() const;
+
+  private:
+    void aggiornaDestinazioni();
+    void stampa();
+    void stampaPDF();
+    void stampaCon(const ConfigStampa& config, const std::string& pdfPath);
+    void dici(const QString& text);
+
+    ServiziMenuStampa servizi_;
+    std::string archive_;
+    QComboBox* combo1_;
+    QComboBox* combo2_;
+    QCheckBox* chk_;
+    QCheckBox* chk2_;
+    QCheckBox* chk3_;
+    QLabel* status_;
+    std::array<QToolButton*, 6> buttons_{};
+};
+
+// Shows the print menu for the report file just written (modal).
+void mostraMenuStampa(QWidget* parent);
+
+}  // namespace corvex::qt

@@ -1,0 +1,78 @@
+// The settings editor ISImpostazioni: the general tax settings, the tax
+// items chosen among the billing items of department "IDS", and the rate
+// periods of each item, saved to IdS.mdb.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "settings/qt/impostazioni_ids.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+
+namespace corvex::qt {
+
+class ISImpostazioni : public QDialog {
+    Q_OBJECT
+  public:
+    // Messages and yes/no questions go through these (the system's message
+    // box and a question box by default).
+    using Messaggio = std::function<void(const std::string& text)>;
+    using Conferma = std::function<bool(const std::string& text)>;
+
+    explicit ISImpostazioni(QWidget* parent = nullptr, Messaggio messaggio = {},
+                            Conferma conferma = {});
+
+    // The settings as the window shows them.
+    impostazioni::Impostazioni valori() const;
+    // Checks and saves; true when saved.
+    bool salva();
+
+    // Controls, for tests.
+    QComboBox* codiceIva() const { return iva_; }
+    QComboBox* codice(const char* field) const { return codes_.at(field); }
+    QSpinBox* numero(const char* field) const { return numbers_.at(field); }
+    QLineEdit* desRes() const { return desRes_; }
+    QListWidget* voci() const { return items_; }
+    QComboBox* vocePeriodi() const { return periodItem_; }
+    QListWidget* periodi() const { return periods_; }
+    QLineEdit* dataInizio() const { return from_; }
+    QLineEdit* dataFine() const { return to_; }
+    QLineEdit* valore() const { return value_; }
+    QPushButton* aggiungi() const { return add_; }
+    QPushButton* elimina() const { return remove_; }
+
+  private:
+    QWidget* pannelloGenerale();
+    QWidget* pannelloVoci();
+    QWidget* pannelloPeriodi();
+    void mostra(const impostazioni::Impostazioni& s);
+    void aggiornaCodici();
+    void aggiornaPeriodi();
+    void aggiungiPeriodo();
+    void eliminaPeriodo();
+
+    Messaggio messaggio_;
+    Conferma conferma_;
+    QComboBox* iva_ = nullptr;
+    std::map<std::string, QComboBox*> codes_;
+    std::map<std::string, QSpinBox*> numbers_;
+    QLineEdit* desRes_ = nullptr;
+    QListWidget* items_ = nullptr;
+    QComboBox* periodItem_ = nullptr;
+    QListWidget* periods_ = nullptr;
+    QLineEdit* from_ = nullptr;
+    QLineEdit* to_ = nullptr;
+    QLineEdit* value_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    std::vector<impostazioni::Periodo> periodData_;
+};
+
+}  // namespace corvex::qt

@@ -1,0 +1,288 @@
+#include "desk/isdesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <deque>
+
+#include "data/engine/error.h"
+#include "desk/campi_desk.h"
+#include "support/data_folder.h"
+
+namespace corvex::desk {
+namespace {
+
+using test::TempDataFolder;
+
+// A desk whose reports and dialogs are recorded instead of run.
+struct FakeDesk {
+    std::deque<std::optional<std::string>> answers;  // for chiedi, in order
+    std::vector<std::string> asked;                  // titles asked
+    std::vector<std::pair<std::string, ReportRequest>> runs;
+    std::vector<std::string> messages;
+    int printMenus = 0;
+    std::function<void(Interaction&)> during;  // what the fake report does
+
+    ServiziDesk servizi() {
+        ServiziDesk s;
+        s.chiedi = [this](const std::string&, const std::string& title,
+                          const std::string& def) -> std::optional<std::string> {
+            asked.push_back(title);
+            if (answers.empty()) return def;
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+        s.messaggio = [this](const std::string& text, const std::string&) {
+            messages.push_back(text);
+        };
+        s.conferma = [](const std::string&, const std::string&, bool d) { return d; };
+        s.menuStampa = [this] { ++printMenus; };
+        s.impostazioni = [] {};
+        s.esegui = [this](const ReportEntry& e, const ReportRequest& r, Interaction& io) {
+            runs.emplace_back(e.routine, r);
+            if (during) during(io);
+            io.showPrintMenu();
+            return ReportResult{};
+        };
+        return s;
+    }
+};
+
+class DeskTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ::setenv("CORVEX_NOW", "05/03/2013 10:30", 1); }
+    TempDataFolder dir;
+};
+
+TEST_F(DeskTest, StartsWithTodayInEveryDateFieldAndAllRooms) {
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    EXPECT_EQ(desk.windowTitle(), QStringLiteral("Controllo Imposta di soggiorno"));
+    for (int i = 0; i < 14; ++i)
+        EXPECT_EQ(desk.Text1(i)->text(), QStringLiteral("05/03/2013")) << i;
+    EXPECT_EQ(desk.Text1(14)->text(), QString());
+    EXPECT_EQ(desk.Text1(15)->text(), QStringLiteral("ZZZZZZ"));
+    EXPECT_EQ(desk.Text1(0)->maxLength(), 10);
+    EXPECT_EQ(desk.Text1(14)->maxLength(), 6);
+    EXPECT_EQ(desk.T(0)->text(), QStringLiteral("&Esci"));
+    EXPECT_EQ(desk.T(9)->text(), QStringLiteral("Stampa su partenze"));
+    EXPECT_EQ(desk.T(3)->text(), QStringLiteral("Stampa su doc. fisc."));
+    EXPECT_EQ(desk.Chk()->text(), QStringLiteral("Solo prepagamenti"));
+    EXPECT_EQ(desk.menuImpostazioni()->text(), QStringLiteral("Impostazioni"));
+}
+
+std::array<std::string, kCampi> fields(std::initializer_list<std::pair<int, std::string>> set) {
+    std::array<std::string, kCampi> t;
+    t.fill("05/03/2013");
+    t[14] = "";
+    t[15] = "ZZZZZZ";
+    for (const auto& [i, v] : set) t[static_cast<std::size_t>(i)] = v;
+    return t;
+}
+
+TEST(InvioCampo, DatesAreCompletedCheckedAndMoveTheFocus) {
+    const Fuoco second{false, 1}, button1{true, 1}, stay0{false, 0}, stay1{false, 1};
+    struct Case {
+        int field;
+        std::string text;
+        std::string result;
+        Fuoco focus;
+    };
+    const Case cases[] = {
+        {0, "010213", "01/02/2013", second},
+        {0, "010299", "01/02/1999", second},
+        {0, "01022013", "01/02/2013", second},
+        {0, "31/02/2013", "", stay0},
+        {0, "29/02/2012", "29/02/2012", second},
+        {0, "abc", "", stay0},
+        {0, "", "", stay0},
+        {1, "05/03/2013", "05/03/2013", button1},  // equal to the first date
+        {1, "040313", "04/03/2013", stay0},        // before the first: back to it
+        {1, "31/04/2013", "", stay1},
+    };
+    for (const auto& c : cases) {
+        const auto e = invioCampo(c.field, fields({{c.field, c.text}}));
+        EXPECT_EQ(e.testo, c.result) << c.text;
+        EXPECT_EQ(e.fuoco, c.focus) << c.text;
+    }
+}
+
+TEST(InvioCampo, EveryPairLeadsToItsButton) {
+    const std::pair<int, int> pairs[] = {{0, 1}, {2, 2}, {4, 3}, {8, 6}, {10, 7}, {12, 8}};
+    for (const auto& [first, button] : pairs) {
+        EXPECT_EQ(invioCampo(first, fields({})).fuoco, (Fuoco{false, first + 1}));
+        EXPECT_EQ(invioCampo(first + 1, fields({})).fuoco, (Fuoco{true, button}));
+        // A reversed pair sends the focus back to the first date.
+        EXPECT_EQ(invioCampo(first + 1, fields({{first, "06/03/2013"}})).fuoco,
+                  (Fuoco{false, first}));
+    }
+    EXPECT_EQ(invioCampo(6, fields({})).fuoco, (Fuoco{true, 4}));
+    EXPECT_EQ(invioCampo(7, fields({})).fuoco, (Fuoco{true, 5}));
+    EXPECT_EQ(invioCampo(7, fields({{7, "xx"}})).fuoco, (Fuoco{false, 7}));
+}
+
+TEST(InvioCampo, RoomRangeComparesAsText) {
+    auto e = invioCampo(14, fields({{14, " 9 "}}));
+    EXPECT_EQ(e.testo, "9");
+    EXPECT_EQ(e.fuoco, (Fuoco{false, 15}));
+    e = invioCampo(14, fields({{14, ""}}));
+    EXPECT_EQ(e.testo, " ");  // an empty room field holds one blank afterwards
+    e = invioCampo(15, fields({{14, "9"}, {15, "10"}}));
+    EXPECT_EQ(e.fuoco, (Fuoco{false, 14}));  // "9" sorts after "10"
+    e = invioCampo(15, fields({{14, "101"}, {15, "a205"}}));
+    EXPECT_EQ(e.testo, "A205");
+    EXPECT_EQ(e.fuoco, (Fuoco{true, 6}));
+}
+
+TEST_F(DeskTest, EnterInTheWindowMovesTheFocusAndFocusSelectsAll) {
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    desk.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&desk));
+    desk.activateWindow();
+    desk.Text1(0)->setFocus();
+    desk.Text1(0)->setText(QStringLiteral("010213"));
+    QTest::keyClick(desk.Text1(0), Qt::Key_Return);
+    EXPECT_EQ(desk.Text1(0)->text(), QStringLiteral("01/02/2013"));
+    EXPECT_TRUE(desk.Text1(1)->hasFocus());
+    EXPECT_EQ(desk.Text1(1)->selectedText(), QStringLiteral("05/03/2013"));
+    EXPECT_EQ(desk.Text1(1)->cursorPosition(), 0);
+    QTest::keyClick(desk.Text1(1), Qt::Key_Enter);
+    EXPECT_TRUE(desk.T(1)->hasFocus());
+    // Other keys are the text box's own.
+    desk.Text1(6)->setFocus();
+    QCoreApplication::processEvents();  // the focus selects the whole text
+    QTest::keyClicks(desk.Text1(6), QStringLiteral("x1"));
+    EXPECT_EQ(desk.Text1(6)->text(), QStringLiteral("x1"));
+    EXPECT_TRUE(fake.runs.empty());
+}
+
+TEST_F(DeskTest, EveryButtonRunsItsReportWithItsDatesAndRooms) {
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    for (int i = 0; i < 14; ++i) desk.Text1(i)->setText(QStringLiteral("%1/01/2013").arg(i + 10));
+    desk.Text1(14)->setText(QStringLiteral(" 101 "));
+    desk.Text1(15)->setText(QStringLiteral("205"));
+    struct Expect {
+        int button;
+        const char* routine;
+        const char* dal;
+        const char* al;
+    };
+    const Expect expected[] = {
+        {1, "StampaCorrispettivi", "10/01/2013", "11/01/2013"},
+        {2, "StampaCassa", "12/01/2013", "13/01/2013"},
+        {3, "StampaDettaglioImposta", "14/01/2013", "15/01/2013"},
+        {4, "StampaImpostaMaturata", "16/01/2013", "16/01/2013"},
+        {5, "VerificaImposteAssegnate", "17/01/2013", "17/01/2013"},
+        {6, "StampaRiepilogoImposta", "18/01/2013", "19/01/2013"},
+        {7, "StampaArriviPresenze", "20/01/2013", "21/01/2013"},
+        {8, "StampaOspitiPresenti", "22/01/2013", "23/01/2013"},
+        {9, "StampaSuPartenze", "14/01/2013", "15/01/2013"},
+    };
+    for (const auto& e : expected) {
+        fake.runs.clear();
+        desk.T(e.button)->click();
+        ASSERT_EQ(fake.runs.size(), 1u) << e.button;
+        EXPECT_EQ(fake.runs[0].first, e.routine);
+        EXPECT_EQ(fake.runs[0].second.dal, e.dal) << e.routine;
+        EXPECT_EQ(fake.runs[0].second.al, e.al) << e.routine;
+        EXPECT_EQ(fake.runs[0].second.primaCamera, "101") << e.routine;
+        EXPECT_EQ(fake.runs[0].second.ultimaCamera, "205") << e.routine;
+    }
+    EXPECT_EQ(fake.printMenus, 9);
+}
+
+TEST_F(DeskTest, CamereImpOverridesTheRoomFields) {
+    dir.writeFile("CamereImp.txt", "101\r\n205\r\n");
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    desk.Text1(14)->setText(QStringLiteral("1"));
+    desk.Text1(15)->setText(QStringLiteral("2"));
+    desk.T(6)->click();
+    ASSERT_EQ(fake.runs.size(), 1u);
+    EXPECT_EQ(fake.runs[0].second.primaCamera, "101");
+    EXPECT_EQ(fake.runs[0].second.ultimaCamera, "205");
+    EXPECT_EQ(desk.Text1(14)->text(), QStringLiteral("1"));  // the fields stay
+}
+
+TEST_F(DeskTest, CounterAndDocumentTypeQuestions) {
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    // Fiscal detail: the counter only; letters are asked again.
+    fake.answers = {std::string("abc"), std::string(""), std::string(" 3 ")};
+    desk.T(3)->click();
+    EXPECT_EQ(fake.asked, (std::vector<std::string>{"Contatore", "Contatore", "Contatore"}));
+    ASSERT_EQ(fake.runs.size(), 1u);
+    EXPECT_EQ(fake.runs[0].second.contatore, 3);
+    desk.Chk()->setChecked(true);
+    fake.asked.clear();
+    fake.answers = {std::string("0")};
+    desk.T(3)->click();
+    EXPECT_TRUE(fake.runs.back().second.soloPrepagamenti);
+    EXPECT_EQ(fake.runs.back().second.contatore, 0);
+
+    // Cash table: counter, then document type.
+    fake.asked.clear();
+    fake.answers = {std::string("2"), std::string("r")};
+    desk.T(2)->click();
+    EXPECT_EQ(fake.asked, (std::vector<std::string>{"Contatore", "Tipo documento"}));
+    EXPECT_EQ(fake.runs.back().second.contatore, 2);
+    EXPECT_EQ(fake.runs.back().second.tipoDocumento, "r");
+    EXPECT_EQ(desk.stato().contatoreRichiesto, 2);
+
+    // Annulla on either question abandons the report: nothing runs.
+    const auto before = fake.runs.size();
+    fake.answers = {std::nullopt};
+    desk.T(2)->click();
+    fake.answers = {std::string("1"), std::nullopt};
+    desk.T(2)->click();
+    EXPECT_EQ(fake.runs.size(), before);
+    EXPECT_EQ(fake.printMenus, static_cast<int>(before));
+}
+
+TEST_F(DeskTest, ReportErrorsAreShownAndCancelIsSilent) {
+    FakeDesk fake;
+    auto s = fake.servizi();
+    int calls = 0;
+    s.esegui = [&](const ReportEntry&, const ReportRequest&, Interaction&) -> ReportResult {
+        switch (calls++) {
+            case 0:
+                throw db::DbError("Scheda_Cliente.mdb", "SELECT", "file non trovato");
+            case 1:
+                throw ReportError("Data non valida: 31/02/2013");
+            case 2:
+                throw ReportCancelled();
+            default:
+                return ReportResult{{"riga 3 saltata"}};
+        }
+    };
+    ISDeskTop desk(s);
+    for (int i = 0; i < 4; ++i) desk.T(6)->click();
+    ASSERT_EQ(fake.messages.size(), 3u);
+    EXPECT_NE(fake.messages[0].find("Scheda_Cliente.mdb"), std::string::npos);
+    EXPECT_NE(fake.messages[1].find("31/02/2013"), std::string::npos);
+    EXPECT_NE(fake.messages[2].find("riga 3 saltata"), std::string::npos);
+    EXPECT_FALSE(desk.reportInCorso());
+}
+
+TEST_F(DeskTest, NoOtherReportStartsWhileOneRuns) {
+    FakeDesk fake;
+    ISDeskTop* deskPtr = nullptr;
+    fake.during = [&](Interaction& io) {
+        io.progress("01/01/2013");
+        EXPECT_TRUE(deskPtr->reportInCorso());
+        deskPtr->T(5)->click();  // ignored: a report is running
+    };
+    ISDeskTop desk(fake.servizi());
+    deskPtr = &desk;
+    desk.T(6)->click();
+    EXPECT_EQ(fake.runs.size(), 1u);
+}
+
+}  // namespace
+}  // namespace corvex::desk
