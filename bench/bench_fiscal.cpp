@@ -63,10 +63,7 @@ corvex::ReportRequest request(bool year) {
     corvex::ReportRequest r;
     r.dal = year ? "01/01/2025" : "01/08/2025";
     r.al = year ? "31/12/2025" : "31/08/2025";
-    r.primaCamera = "";
-    r.ultimaCamera = "ZZZZZZ";
     r.contatore = 0;
-    r.tipoDocumento = " ";
     return r;
 }
 
@@ -75,6 +72,7 @@ void run(benchmark::State& state) {
     enterWorkFolder();
     const corvex::ReportRequest r = request(state.range(0) == 1);
     Silent io;
+    Report(r, io);  // untimed: the engine's first open builds its cache copies
     for (auto _ : state) {
         benchmark::DoNotOptimize(Report(r, io));
     }

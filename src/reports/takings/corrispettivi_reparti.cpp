@@ -50,19 +50,31 @@ void TotaliReparto::aggiungi(const std::string& nome, Currency importo, bool dep
     slot->importo += importo;
 }
 
+namespace {
+
+// One row of a department section: name, number of lines, amount.
+std::string rigaReparto(const std::string& nome, std::int64_t righe, Currency importo) {
+    std::string s(1, ' ');
+    s += fitRight(nome, 33);
+    s += padLeft(str(righe), 8);
+    s += padLeft(formatNumber(importo, "#######0.00"), 14);
+    return s;
+}
+
+}  // namespace
+
 void StampaTotaliReparto(ReportWriter& out, const TotaliReparto& totali) {
     std::int64_t righe = 0;
     Currency importo;
     for (const auto& r : totali.reparti()) {
-        out.line(" " + fitRight(r.descrizione, 33) + padLeft(str(r.righe), 8) +
-                 padLeft(formatNumber(r.importo, "#######0.00"), 14));
+        out.line(rigaReparto(r.descrizione, r.righe, r.importo));
         righe += r.righe;
         importo += r.importo;
     }
     out.line(std::string(56, '-'));
     // The section total in bold (the printer toggles bold at each mark).
-    out.line(cp("ç") + " " + fitRight("TOTALE", 33) + padLeft(str(righe), 8) +
-             padLeft(formatNumber(importo, "#######0.00"), 14) + cp("ç"));
+    const std::string grassetto = cp("ç");
+    out.line(grassetto + rigaReparto("TOTALE", righe, importo) + grassetto);
 }
 
 void StampaTotaliRicevute(ReportWriter& out, const TotaliRicevute& t) {
