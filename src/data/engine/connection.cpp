@@ -2,9 +2,16 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <list>
+#include <mutex>
 
 #include "common/text.h"
 #include "data/engine/database.h"
@@ -42,11 +49,101 @@ bool detectJet(const std::string& path, const std::string& shown) {
     throw DbError(shown, "", utf8ToCp1252("il file non è un database riconosciuto"));
 }
 
-std::string readableCopy(const std::string& path, const std::string& shown, bool& jet) {
+namespace {
+
+// The answers of readableCopy, per file: a report opens the same few files
+// once or more per day of its period, and finding the copy anew costs a
+// dozen system calls and a read of the file's header each time.
+struct CopyMemo {
+    std::string state;
+    bool jet = false;
+    std::string copy;
+};
+
+struct CopyMemos {
+    std::mutex mutex;
+    std::unordered_map<std::string, CopyMemo> byFile;
+};
+
+CopyMemos& copyMemos() {
+    static auto* memos = new CopyMemos;  // never destroyed: usable until exit
+    return *memos;
+}
+
+// A file changed this recently may still be being written with its mtime
+// not moving (timestamps are coarser than writes): its answer is not kept.
+constexpr std::int64_t kSettleNs = 2'000'000'000;
+
+// Identity and state of a file for the memory; false when it is unsettled.
+bool appendState(std::string& out, const std::string& path, std::int64_t nowNs) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        out += "-|";
+        return true;
+    }
+    std::int64_t mtime =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    std::int64_t ctime =
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    if (nowNs - mtime < kSettleNs || nowNs - ctime < kSettleNs) return false;
+    out += std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_size) + ":" + std::to_string(mtime) + ":" + std::to_string(ctime) +
+           "|";
+    return true;
+}
+
+std::string absoluteKey(const std::string& path) {
+    if (!path.empty() && path.front() == '/') return path;
+    char buf[4096];
+    if (!::getcwd(buf, sizeof buf)) return {};
+    return std::string(buf) + "/" + path;
+}
+
+std::string environmentKey() {
+    std::string out;
+    for (const char* name : {"CORVEX_CACHE", "XDG_CACHE_HOME", "HOME", "CORVEX_JETIMPORT"}) {
+        const char* v = std::getenv(name);
+        out += v ? v : "";
+        out += '\x1f';
+    }
+    return out;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string readableCopy(const std::string& path, const std::string& shown, bool& jet, bool fresh) {
+    std::string key = absoluteKey(path);
+    std::string state = environmentKey();
+    std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    bool settled =
+        !key.empty() && appendState(state, path, now) && appendState(state, path + "-wal", now);
+    CopyMemos& memos = copyMemos();
+    if (settled && !fresh) {
+        std::lock_guard lock(memos.mutex);
+        auto it = memos.byFile.find(key);
+        if (it != memos.byFile.end() && it->second.state == state && exists(it->second.copy)) {
+            jet = it->second.jet;
+            return it->second.copy;
+        }
+    }
     jet = detectJet(path, shown);
     std::string source = jet ? jetCachedCopy(path) : path;
-    std::string copy = indexedCopy(source, shown);
-    return copy.empty() ? source : copy;
+    bool exact = true;
+    std::string copy = indexedCopy(source, shown, &exact);
+    if (copy.empty()) return source;  // no usable cache folder: nothing to remember
+    std::lock_guard lock(memos.mutex);
+    if (settled && exact)
+        memos.byFile[key] = {state, jet, copy};
+    else
+        memos.byFile.erase(key);
+    return copy;
 }
 
 Connection::Connection(const std::string& file, bool readOnly, bool jet, std::string shown)
@@ -169,7 +266,98 @@ std::string Connection::attach(const std::string& file) {
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE) throw DbError(file, "", cp(sqlite3_errmsg(db_)));
     attached_.emplace(key, alias);
+    attachedCopies_.emplace_back(key, copy);
     return alias;
+}
+
+bool Connection::attachmentsCurrent() const {
+    for (const auto& [path, copy] : attachedCopies_) {
+        try {
+            bool jet = false;
+            if (readableCopy(path, path, jet) != copy) return false;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Connection::resetForReuse() {
+    if (!db_) return false;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(db_, nullptr); st; st = sqlite3_next_stmt(db_, st))
+        if (sqlite3_stmt_busy(st)) sqlite3_reset(st);
+    if (!sqlite3_get_autocommit(db_) &&
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    return sqlite3_get_autocommit(db_) != 0;
+}
+
+namespace {
+
+// Idle read-only connections, most recently used first, each with its key:
+// the copy it reads, the name it shows and the working folder (relative
+// "In 'file'" names in its cached statements were resolved against it).
+struct ConnectionPool {
+    std::mutex mutex;
+    std::list<std::pair<std::string, std::unique_ptr<Connection>>> idle;
+};
+
+constexpr std::size_t kIdleConnections = 12;
+
+ConnectionPool& connectionPool() {
+    static auto* pool = new ConnectionPool;  // never destroyed: usable until exit
+    return *pool;
+}
+
+void giveBack(const std::string& key, Connection* c) {
+    std::unique_ptr<Connection> conn(c);
+    if (!conn->resetForReuse()) return;
+    std::vector<std::unique_ptr<Connection>> closing;
+    {
+        ConnectionPool& pool = connectionPool();
+        std::lock_guard lock(pool.mutex);
+        pool.idle.emplace_front(key, std::move(conn));
+        while (pool.idle.size() > kIdleConnections) {
+            closing.push_back(std::move(pool.idle.back().second));
+            pool.idle.pop_back();
+        }
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<Connection> pooledConnection(const std::string& copy, bool jet,
+                                             const std::string& shown) {
+    std::string key = copy + '\x1f' + shown + '\x1f' + absoluteKey(".");
+    std::unique_ptr<Connection> conn;
+    std::vector<std::unique_ptr<Connection>> closing;
+    {
+        ConnectionPool& pool = connectionPool();
+        std::lock_guard lock(pool.mutex);
+        for (auto it = pool.idle.begin(); it != pool.idle.end();) {
+            if (!conn && it->first == key) {
+                conn = std::move(it->second);
+                it = pool.idle.erase(it);
+            } else if (it->second->shown() == shown &&
+                       it->first.compare(0, copy.size() + 1, copy + '\x1f') != 0) {
+                // A connection on an older copy of the same file.
+                closing.push_back(std::move(it->second));
+                it = pool.idle.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (conn && !conn->attachmentsCurrent()) conn.reset();
+    if (!conn) conn = std::make_unique<Connection>(copy, true, jet, shown);
+    return std::shared_ptr<Connection>(conn.release(), [key](Connection* c) { giveBack(key, c); });
+}
+
+void clearConnectionPool() {
+    std::list<std::pair<std::string, std::unique_ptr<Connection>>> closing;
+    ConnectionPool& pool = connectionPool();
+    std::lock_guard lock(pool.mutex);
+    closing.swap(pool.idle);
 }
 
 const sql::TableInfo* Connection::table(const std::string& schema, const std::string& name) {

@@ -47,6 +47,13 @@ class Connection : public sql::SchemaSource {
     [[noreturn]] void readOnlyError(const std::string& sql) const;
 
     std::string attach(const std::string& file) override;
+
+    // True when every attached file still reads through the copy it was
+    // attached from (the suite may have changed one since).
+    bool attachmentsCurrent() const;
+    // Ends an open transaction and drops statements' bindings, so that the
+    // connection can serve another Database.
+    bool resetForReuse();
     const sql::TableInfo* table(const std::string& schema, const std::string& name) override;
 
   private:
@@ -58,7 +65,19 @@ class Connection : public sql::SchemaSource {
     std::unordered_map<std::string, std::unique_ptr<Prepared>> selects_;
     std::map<std::string, std::unique_ptr<sql::TableInfo>> tables_;
     std::map<std::string, std::string> attached_;  // resolved path -> schema name
+    // Per attached file: the path as resolved and the copy attached.
+    std::vector<std::pair<std::string, std::string>> attachedCopies_;
 };
+
+// A read-only connection on a suite file, taken from this process's pool of
+// idle connections when one on the same copy is free (its statements,
+// translations and attachments then come for free), else opened. The
+// connection goes back to the pool when the last holder lets it go. `copy`
+// is the result of readableCopy; `shown` names the file in errors.
+std::shared_ptr<Connection> pooledConnection(const std::string& copy, bool jet,
+                                             const std::string& shown);
+// Closes the idle connections of the pool.
+void clearConnectionPool();
 
 // Binds value v to parameter i (1-based): text as UTF-8, currency as REAL.
 void bindValue(sqlite3_stmt* st, int i, const Value& v);
@@ -66,8 +85,11 @@ void bindValue(sqlite3_stmt* st, int i, const Value& v);
 // The file to read for a suite file: the up-to-date indexed copy (SQLite or
 // Jet source alike) or, when the cache folder is unusable, the file itself.
 // Sets jet when the source is a Jet file. Throws DbError for a missing or
-// unrecognised file.
-std::string readableCopy(const std::string& path, const std::string& shown, bool& jet);
+// unrecognised file. The answer is remembered per file while its size,
+// mtime, ctime and inode (and its -wal file's) stay the same and the copy
+// exists; `fresh` skips that memory.
+std::string readableCopy(const std::string& path, const std::string& shown, bool& jet,
+                         bool fresh = false);
 // True for a Jet file, false for an SQLite file; DbError for anything else.
 bool detectJet(const std::string& path, const std::string& shown);
 

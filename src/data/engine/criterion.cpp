@@ -195,6 +195,181 @@ bool isField(const Node& n) {
 
 }  // namespace
 
+void RowSet::beginRow() {
+    starts_.push_back(bytes_.size());
+    deleted_.push_back(0);
+    put_ = 0;
+}
+
+void RowSet::putTag(unsigned char tag) {
+    bytes_ += static_cast<char>(tag);
+    if (put_ < columns_ && tag != kNull) {
+        Kind k = tag == kText ? Kind::Text : Kind::Number;
+        Kind& have = kinds_[put_];
+        have = have == Kind::Empty || have == k ? k : Kind::Mixed;
+    }
+    ++put_;
+}
+
+void RowSet::putVarint(std::uint64_t v) {
+    while (v >= 0x80) {
+        bytes_ += static_cast<char>((v & 0x7f) | 0x80);
+        v >>= 7;
+    }
+    bytes_ += static_cast<char>(v);
+}
+
+namespace {
+
+std::uint64_t zigzag(std::int64_t v) {
+    return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
+}
+
+std::int64_t unzigzag(std::uint64_t v) {
+    return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1);
+}
+
+}  // namespace
+
+void RowSet::putInt(std::int64_t v) {
+    putTag(kInt);
+    putVarint(zigzag(v));
+}
+
+void RowSet::putCurrency(Currency v) {
+    putTag(kCurrency);
+    putVarint(zigzag(v.units()));
+}
+
+void RowSet::putDouble(double v) {
+    putTag(kDouble);
+    char b[sizeof v];
+    std::memcpy(b, &v, sizeof v);
+    bytes_.append(b, sizeof v);
+}
+
+void RowSet::putText(std::string_view t) {
+    putTag(kText);
+    putVarint(t.size());
+    bytes_.append(t.data(), t.size());
+}
+
+void RowSet::put(const Value& v) {
+    if (const std::string* t = v.textIf())
+        putText(*t);
+    else if (const std::int64_t* i = v.intIf())
+        putInt(*i);
+    else if (const Currency* c = v.currencyIf())
+        putCurrency(*c);
+    else if (const double* d = v.doubleIf())
+        putDouble(*d);
+    else
+        putNull();
+}
+
+void RowSet::appendRow(const Value* values) {
+    beginRow();
+    for (std::size_t c = 0; c < columns_; ++c) put(values[c]);
+}
+
+void RowSet::replaceRow(std::size_t r, const Value* values) {
+    // The new encoding goes to the end; the old bytes are left unused.
+    std::size_t start = bytes_.size();
+    put_ = 0;
+    for (std::size_t c = 0; c < columns_; ++c) put(values[c]);
+    starts_[r] = start;
+}
+
+std::size_t RowSet::skip(std::size_t at) const {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes_.data());
+    unsigned char tag = p[at++];
+    switch (tag) {
+        case kNull:
+            return at;
+        case kInt:
+        case kCurrency:
+            while (p[at] & 0x80) ++at;
+            return at + 1;
+        case kDouble:
+            return at + sizeof(double);
+        default: {
+            std::uint64_t len = 0;
+            int shift = 0;
+            while (p[at] & 0x80) {
+                len |= static_cast<std::uint64_t>(p[at++] & 0x7f) << shift;
+                shift += 7;
+            }
+            len |= static_cast<std::uint64_t>(p[at++]) << shift;
+            return at + len;
+        }
+    }
+}
+
+std::size_t RowSet::read(std::size_t at, Value& out) const {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes_.data());
+    unsigned char tag = p[at++];
+    auto varint = [&] {
+        std::uint64_t v = 0;
+        int shift = 0;
+        while (p[at] & 0x80) {
+            v |= static_cast<std::uint64_t>(p[at++] & 0x7f) << shift;
+            shift += 7;
+        }
+        v |= static_cast<std::uint64_t>(p[at++]) << shift;
+        return v;
+    };
+    switch (tag) {
+        case kNull:
+            out = Value();
+            return at;
+        case kInt:
+            out = Value(unzigzag(varint()));
+            return at;
+        case kCurrency:
+            out = Value(Currency::fromUnits(unzigzag(varint())));
+            return at;
+        case kDouble: {
+            double d;
+            std::memcpy(&d, p + at, sizeof d);
+            out = Value(d);
+            return at + sizeof d;
+        }
+        default: {
+            std::size_t len = static_cast<std::size_t>(varint());
+            out.setText(std::string_view(bytes_.data() + at, len));
+            return at + len;
+        }
+    }
+}
+
+void RowSet::decode(std::size_t r, const std::vector<int>& columns, Value* out) const {
+    std::size_t at = starts_[r];
+    int c = 0;
+    for (int want : columns) {
+        for (; c < want; ++c) at = skip(at);
+        at = read(at, out[want]);
+        ++c;
+    }
+}
+
+void RowSet::decodeRow(std::size_t r, Value* out) const {
+    std::size_t at = starts_[r];
+    for (std::size_t c = 0; c < columns_; ++c) at = read(at, out[c]);
+}
+
+void RowSet::cellOffsets(std::size_t r, std::vector<std::uint32_t>& out) const {
+    out.resize(columns_);
+    std::size_t at = starts_[r];
+    for (std::size_t c = 0; c < columns_; ++c) {
+        out[c] = static_cast<std::uint32_t>(at - starts_[r]);
+        at = skip(at);
+    }
+}
+
+void RowSet::decodeCell(std::size_t r, std::uint32_t offset, Value& out) const {
+    read(starts_[r] + offset, out);
+}
+
 int CriterionFinder::truth(const Node& n, const Value* row, const std::vector<Value>& params) {
     switch (n.kind) {
         case Kind::And: {
@@ -308,6 +483,16 @@ void appendKey(std::string& key, const Value& v) {
     }
 }
 
+namespace {
+
+void collectFields(const Node& n, std::vector<int>& out) {
+    if (n.kind == Kind::Column) out.push_back(n.field);
+    for (const auto& a : n.args)
+        if (a) collectFields(*a, out);
+}
+
+}  // namespace
+
 void CriterionFinder::resolve(Node& n) {
     if (n.kind == Kind::Column) {
         n.field = lookup_(ctx_, n.name);
@@ -337,24 +522,10 @@ CriterionFinder::Compiled& CriterionFinder::compile(const sql::Lexed& lexed) {
             c->equalities.emplace_back(l->field, r->param);
     }
     for (auto& [f, p] : c->equalities) c->keyFields.push_back(f);
+    collectFields(*c->ast, c->fields);
+    std::sort(c->fields.begin(), c->fields.end());
+    c->fields.erase(std::unique(c->fields.begin(), c->fields.end()), c->fields.end());
     return *compiled_.emplace(lexed.shape, std::move(c)).first->second;
-}
-
-CriterionFinder::ColumnKind CriterionFinder::columnKind(const RowSet& rows, int field) {
-    if (kinds_.size() != rows.columns) {
-        kinds_.assign(rows.columns, ColumnKind::Empty);
-        for (std::size_t c = 0; c < rows.columns; ++c) {
-            ColumnKind k = ColumnKind::Empty;
-            for (std::size_t r = 0; r < rows.rows() && k != ColumnKind::Mixed; ++r) {
-                const Value& v = rows.row(r)[c];
-                if (v.isNull()) continue;
-                ColumnKind vk = v.textIf() ? ColumnKind::Text : ColumnKind::Number;
-                k = k == ColumnKind::Empty || k == vk ? vk : ColumnKind::Mixed;
-            }
-            kinds_[c] = k;
-        }
-    }
-    return kinds_[static_cast<std::size_t>(field)];
 }
 
 const CriterionFinder::Index& CriterionFinder::index(const RowSet& rows,
@@ -362,18 +533,23 @@ const CriterionFinder::Index& CriterionFinder::index(const RowSet& rows,
     auto it = indexes_.find(fields);
     if (it != indexes_.end()) return it->second;
     Index& ix = indexes_[fields];
+    std::vector<int> sorted = fields;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    scratch_.resize(rows.columns());
     std::string key;
     for (std::size_t r = 0; r < rows.rows(); ++r) {
-        if (rows.deleted[r]) continue;
-        const Value* row = rows.row(r);
+        if (rows.deleted(r)) continue;
+        rows.decode(r, sorted, scratch_.data());
         key.clear();
         bool skip = false;
         for (int f : fields) {
-            if (row[f].isNull()) {
+            const Value& v = scratch_[static_cast<std::size_t>(f)];
+            if (v.isNull()) {
                 skip = true;
                 break;
             }
-            appendKey(key, row[f]);
+            appendKey(key, v);
         }
         if (!skip) ix.rows[key].push_back(static_cast<std::uint32_t>(r));
     }
@@ -388,12 +564,17 @@ std::optional<std::size_t> CriterionFinder::find(const RowSet& rows, std::string
 
     bool indexed = !c.equalities.empty();
     for (auto& [f, p] : c.equalities) {
-        ColumnKind k = columnKind(rows, f);
+        RowSet::Kind k = rows.kind(static_cast<std::size_t>(f));
         const Value& lit = params[static_cast<std::size_t>(p)];
-        bool ok = k == ColumnKind::Empty || (k == ColumnKind::Text && lit.textIf()) ||
-                  (k == ColumnKind::Number && isNumber(lit));
+        bool ok = k == RowSet::Kind::Empty || (k == RowSet::Kind::Text && lit.textIf()) ||
+                  (k == RowSet::Kind::Number && isNumber(lit));
         if (!ok) indexed = false;
     }
+    scratch_.resize(rows.columns());
+    auto matches = [&](std::size_t r) {
+        rows.decode(r, c.fields, scratch_.data());
+        return truth(*c.ast, scratch_.data(), params) == 1;
+    };
     if (indexed) {
         std::string key;
         for (auto& [f, p] : c.equalities) appendKey(key, params[static_cast<std::size_t>(p)]);
@@ -402,14 +583,14 @@ std::optional<std::size_t> CriterionFinder::find(const RowSet& rows, std::string
         if (hit == ix.rows.end()) return std::nullopt;
         const auto& list = hit->second;
         for (auto p = std::lower_bound(list.begin(), list.end(), from); p != list.end(); ++p) {
-            if (rows.deleted[*p]) continue;
-            if (truth(*c.ast, rows.row(*p), params) == 1) return *p;
+            if (rows.deleted(*p)) continue;
+            if (matches(*p)) return *p;
         }
         return std::nullopt;
     }
     for (std::size_t r = from; r < rows.rows(); ++r) {
-        if (rows.deleted[r]) continue;
-        if (truth(*c.ast, rows.row(r), params) == 1) return r;
+        if (rows.deleted(r)) continue;
+        if (matches(r)) return r;
     }
     return std::nullopt;
 }

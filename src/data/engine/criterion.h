@@ -21,17 +21,64 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/currency.h"
 #include "data/engine/sql_ast.h"
 
 namespace corvex::db {
 
-// The rows a criterion runs on: row-major cells, a deleted flag per row.
-struct RowSet {
-    std::size_t columns = 0;
-    std::vector<Value> cells;
-    std::vector<char> deleted;
-    std::size_t rows() const { return deleted.size(); }
-    const Value* row(std::size_t r) const { return cells.data() + r * columns; }
+// The rows of a recordset, each row's values encoded one after the other in
+// one byte buffer (a tag byte, then a variable-length integer, 8 bytes of a
+// double or the length and bytes of a text): a register row of 54 columns
+// takes a few hundred bytes instead of 54 Values. A deleted flag per row.
+class RowSet {
+  public:
+    // What the non-null values of a column were: only ever widens (a changed
+    // or deleted row may leave it wider than the rows now need).
+    enum class Kind : char { Empty, Text, Number, Mixed };
+
+    explicit RowSet(std::size_t columns = 0) : columns_(columns), kinds_(columns, Kind::Empty) {}
+
+    std::size_t columns() const { return columns_; }
+    std::size_t rows() const { return starts_.size(); }
+    bool deleted(std::size_t r) const { return deleted_[r] != 0; }
+    void markDeleted(std::size_t r) { deleted_[r] = 1; }
+    Kind kind(std::size_t column) const { return kinds_[column]; }
+    std::size_t bytes() const { return bytes_.size(); }
+
+    // A new row: beginRow, then one put per column in order.
+    void beginRow();
+    void putNull() { putTag(kNull); }
+    void putInt(std::int64_t v);
+    void putCurrency(Currency v);
+    void putDouble(double v);
+    void putText(std::string_view cp1252);
+    void put(const Value& v);
+    // Appends a whole row, or replaces row r's values (its position stays).
+    void appendRow(const Value* values);
+    void replaceRow(std::size_t r, const Value* values);
+
+    // Decodes the cells of row r whose columns are listed (ascending) into
+    // out[column]; the other entries of out are left alone.
+    void decode(std::size_t r, const std::vector<int>& columns, Value* out) const;
+    // Decodes every cell of row r into out[0..columns).
+    void decodeRow(std::size_t r, Value* out) const;
+    // Byte offset of each cell of row r, for decodeCell.
+    void cellOffsets(std::size_t r, std::vector<std::uint32_t>& out) const;
+    void decodeCell(std::size_t r, std::uint32_t offset, Value& out) const;
+
+  private:
+    enum : unsigned char { kNull, kInt, kCurrency, kDouble, kText };
+    void putTag(unsigned char tag);
+    void putVarint(std::uint64_t v);
+    std::size_t skip(std::size_t at) const;
+    std::size_t read(std::size_t at, Value& out) const;
+
+    std::size_t columns_;
+    std::string bytes_;
+    std::vector<std::size_t> starts_;
+    std::vector<char> deleted_;
+    std::vector<Kind> kinds_;
+    std::size_t put_ = 0;  // column of the next put
 };
 
 class CriterionFinder {
@@ -45,10 +92,7 @@ class CriterionFinder {
     std::optional<std::size_t> find(const RowSet& rows, std::string_view criterion,
                                     std::size_t from);
     // Drop the indexes (the rows changed).
-    void invalidate() {
-        indexes_.clear();
-        kinds_.clear();
-    }
+    void invalidate() { indexes_.clear(); }
 
     // Evaluates a parsed condition on one row: 1 true, 0 false, -1 null.
     static int truth(const sql::Node& n, const Value* row, const std::vector<Value>& params);
@@ -58,22 +102,20 @@ class CriterionFinder {
         sql::NodePtr ast;
         std::vector<std::pair<int, int>> equalities;  // (field, literal index)
         std::vector<int> keyFields;
+        std::vector<int> fields;  // every field the criterion reads, ascending
     };
     struct Index {
         std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
     };
-    enum class ColumnKind : char { Empty, Text, Number, Mixed };
-
     Compiled& compile(const sql::Lexed& lexed);
     void resolve(sql::Node& n);
-    ColumnKind columnKind(const RowSet& rows, int field);
     const Index& index(const RowSet& rows, const std::vector<int>& fields);
 
     FieldLookup lookup_;
     const void* ctx_;
     std::unordered_map<std::string, std::unique_ptr<Compiled>> compiled_;
     std::map<std::vector<int>, Index> indexes_;
-    std::vector<ColumnKind> kinds_;
+    std::vector<Value> scratch_;  // the fields a criterion reads, of one row
 };
 
 // Appends the index key of a value: folded text or the number's value.

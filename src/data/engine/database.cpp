@@ -125,14 +125,18 @@ Database Database::open(const std::string& name, Mode mode) {
     if (mode == Mode::ReadWrite && !detectJet(path, path)) {
         impl->conn = std::make_shared<Connection>(path, false, false, path);
     } else {
-        std::string copy = readableCopy(path, path, jet);
+        // The copies are never written: their connections are pooled. A
+        // file read directly (no usable cache folder) gets its own.
+        auto connect = [&](const std::string& copy) {
+            return copy == path ? std::make_shared<Connection>(copy, true, jet, path)
+                                : pooledConnection(copy, jet, path);
+        };
         try {
-            impl->conn = std::make_shared<Connection>(copy, true, jet, path);
+            impl->conn = connect(readableCopy(path, path, jet));
         } catch (const DbError&) {
             // Another process may have replaced the copy between the two
             // steps; one more attempt settles it.
-            copy = readableCopy(path, path, jet);
-            impl->conn = std::make_shared<Connection>(copy, true, jet, path);
+            impl->conn = connect(readableCopy(path, path, jet, true));
         }
     }
     return Database(std::move(impl));

@@ -17,8 +17,10 @@ namespace corvex::db {
 // Path of an up-to-date indexed copy of an SQLite database file. `shownName`
 // names the file in errors. Returns an empty text when the cache folder cannot
 // be written (the caller then reads the source itself); throws DbError when
-// the source cannot be read.
-std::string indexedCopy(const std::string& sqlitePath, const std::string& shownName);
+// the source cannot be read. `exact`, when given, is set to false when the
+// copy is a recent one of an earlier state of a file that keeps changing.
+std::string indexedCopy(const std::string& sqlitePath, const std::string& shownName,
+                        bool* exact = nullptr);
 
 // Opening flags and URI of a file read without ever writing it.
 std::string readOnlyUri(const std::string& path);

@@ -30,6 +30,30 @@ struct Recordset::Impl {
     enum class Edit { None, Adding, Editing } edit = Edit::None;
     std::vector<Value> pending;
     std::vector<char> touched;
+    // The current row's values, decoded from the rows field by field as they
+    // are asked for: `decodedFor[i]` is the row whose value current[i] holds.
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    mutable std::vector<Value> current;
+    mutable std::vector<std::size_t> decodedFor;
+    mutable std::vector<std::uint32_t> offsets;  // cells of row offsetsFor
+    mutable std::size_t offsetsFor = kNone;
+
+    const Value& cell(std::size_t i) const {
+        if (decodedFor[i] != cur) {
+            if (offsetsFor != cur) {
+                rows.cellOffsets(cur, offsets);
+                offsetsFor = cur;
+            }
+            rows.decodeCell(cur, offsets[i], current[i]);
+            decodedFor[i] = cur;
+        }
+        return current[i];
+    }
+    // Row r's values changed: forget what was decoded of it.
+    void forgetDecoded() {
+        offsetsFor = kNone;
+        std::fill(decodedFor.begin(), decodedFor.end(), kNone);
+    }
 
     static int lookup(const void* self, std::string_view name) {
         return static_cast<const Impl*>(self)->indexOf(name);
@@ -50,11 +74,11 @@ struct Recordset::Impl {
     }
     void requireCurrent() const {
         requireOpen();
-        if (cur >= rows.rows() || rows.deleted[cur])
+        if (cur >= rows.rows() || rows.deleted(cur))
             throw DbError(shown, "", "nessun record corrente");
     }
     std::size_t firstFrom(std::size_t r) const {
-        while (r < rows.rows() && rows.deleted[r]) ++r;
+        while (r < rows.rows() && rows.deleted(r)) ++r;
         return r;
     }
     void requireWritable() const {
@@ -67,6 +91,18 @@ struct Recordset::Impl {
 };
 
 namespace {
+
+bool isAscii(const char* p, std::size_t n) {
+    std::uint64_t high = 0;
+    std::size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + k, 8);
+        high |= w;
+    }
+    for (; k < n; ++k) high |= static_cast<unsigned char>(p[k]);
+    return (high & 0x8080808080808080ull) == 0;
+}
 
 Value readColumn(sqlite3_stmt* st, int i, ColType type) {
     switch (sqlite3_column_type(st, i)) {
@@ -92,20 +128,39 @@ Value readColumn(sqlite3_stmt* st, int i, ColType type) {
             std::size_t n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
             if (!p) return Value(std::string());
             // Most suite text is ASCII: then the bytes are already code page 1252.
-            std::uint64_t high = 0;
-            std::size_t k = 0;
-            for (; k + 8 <= n; k += 8) {
-                std::uint64_t w;
-                std::memcpy(&w, p + k, 8);
-                high |= w;
-            }
-            for (; k < n; ++k) high |= static_cast<unsigned char>(p[k]);
-            if ((high & 0x8080808080808080ull) == 0) return Value(std::string(p, n));
+            if (isAscii(p, n)) return Value(std::string(p, n));
             return Value(utf8ToCp1252(std::string_view(p, n)));
         }
     }
 }
 
+// Appends column i of the current result row to the rows, as readColumn
+// would read it, without making a Value for the common kinds.
+void appendColumn(RowSet& rows, sqlite3_stmt* st, int i, ColType type) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            rows.putNull();
+            return;
+        case SQLITE_INTEGER:
+            if (type == ColType::Integer || type == ColType::Unknown) {
+                rows.putInt(sqlite3_column_int64(st, i));
+                return;
+            }
+            break;
+        case SQLITE_TEXT: {
+            auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            std::size_t n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+            if (p && isAscii(p, n)) {
+                rows.putText(std::string_view(p, n));
+                return;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    rows.put(readColumn(st, i, type));
+}
 }  // namespace
 
 Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepared& prepared,
@@ -133,13 +188,15 @@ Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepare
         const char* name = sqlite3_column_name(st, i);
         impl->names.push_back(utf8ToCp1252(name ? name : ""));
     }
-    impl->rows.columns = static_cast<std::size_t>(visible);
-    impl->rows.cells.reserve(static_cast<std::size_t>(visible) * 256);
+    const std::size_t columns = static_cast<std::size_t>(visible);
+    impl->rows = RowSet(columns);
+    impl->current.assign(columns, Value());
+    impl->decodedFor.assign(columns, Recordset::Impl::kNone);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        impl->rows.beginRow();
         for (int i = 0; i < visible; ++i)
-            impl->rows.cells.push_back(readColumn(st, i, types[static_cast<std::size_t>(i)]));
-        impl->rows.deleted.push_back(0);
+            appendColumn(impl->rows, st, i, types[static_cast<std::size_t>(i)]);
         if (tr.hiddenColumns) impl->rowids.push_back(sqlite3_column_int64(st, visible));
     }
     sqlite3_reset(st);
@@ -171,14 +228,14 @@ const Value& Recordset::field(std::string_view name) const {
     std::size_t i = impl_->fieldIndex(name);
     if (impl_->edit != Impl::Edit::None) return impl_->pending[i];
     impl_->requireCurrent();
-    return impl_->rows.row(impl_->cur)[i];
+    return impl_->cell(i);
 }
 
 const Value& Recordset::field(std::size_t i) const {
     fieldName(i);
     if (impl_->edit != Impl::Edit::None) return impl_->pending[i];
     impl_->requireCurrent();
-    return impl_->rows.row(impl_->cur)[i];
+    return impl_->cell(i);
 }
 
 bool Recordset::findFirst(std::string_view criterion) {
@@ -214,7 +271,7 @@ bool Recordset::noMatch() const {
 
 std::size_t Recordset::recordCount() const {
     std::size_t n = 0;
-    for (char d : impl_->rows.deleted) n += d ? 0 : 1;
+    for (std::size_t r = 0; r < impl_->rows.rows(); ++r) n += impl_->rows.deleted(r) ? 0 : 1;
     return n;
 }
 
@@ -242,8 +299,8 @@ void Recordset::addNew() {
 void Recordset::edit() {
     impl_->requireWritable();
     impl_->requireCurrent();
-    const Value* row = impl_->rows.row(impl_->cur);
-    impl_->pending.assign(row, row + impl_->names.size());
+    impl_->pending.assign(impl_->names.size(), Value());
+    impl_->rows.decodeRow(impl_->cur, impl_->pending.data());
     impl_->touched.assign(impl_->names.size(), 0);
     impl_->edit = Impl::Edit::Editing;
 }
@@ -277,11 +334,14 @@ void Recordset::Impl::reread(std::size_t r) {
     sqlite3_stmt* st = conn->prepare(sql);
     sqlite3_bind_int64(st, 1, rowids[r]);
     if (sqlite3_step(st) == SQLITE_ROW) {
+        std::vector<Value> values(names.size());
         for (std::size_t i = 0; i < names.size(); ++i) {
             const char* decl = sqlite3_column_decltype(st, static_cast<int>(i));
-            rows.cells[r * rows.columns + i] = readColumn(
-                st, static_cast<int>(i), decl ? sql::typeOfDeclared(decl) : ColType::Unknown);
+            values[i] = readColumn(st, static_cast<int>(i),
+                                   decl ? sql::typeOfDeclared(decl) : ColType::Unknown);
         }
+        rows.replaceRow(r, values.data());
+        forgetDecoded();
     }
     sqlite3_reset(st);
 }
@@ -330,8 +390,7 @@ void Recordset::update() {
     if (m.edit == Impl::Edit::Adding) {
         // A new row joins the end of the recordset; the current row stays.
         r = m.rows.rows();
-        m.rows.cells.insert(m.rows.cells.end(), m.pending.begin(), m.pending.end());
-        m.rows.deleted.push_back(0);
+        m.rows.appendRow(m.pending.data());
         m.rowids.push_back(sqlite3_last_insert_rowid(m.conn->handle()));
     }
     m.edit = Impl::Edit::None;
@@ -348,7 +407,7 @@ void Recordset::deleteCurrent() {
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
     if (rc != SQLITE_DONE) m.conn->fail("DELETE", rc);
-    m.rows.deleted[m.cur] = 1;
+    m.rows.markDeleted(m.cur);
     m.finder.invalidate();
 }
 

@@ -22,6 +22,13 @@ class Value {
     Value(std::string text) : v_(std::move(text)) {}  // code page 1252 bytes
     Value(const char* text) : v_(std::string(text)) {}
     static Value null() { return Value(); }
+    // Makes the value that text, reusing the held text's buffer if any.
+    void setText(std::string_view cp1252) {
+        if (auto* s = std::get_if<std::string>(&v_))
+            s->assign(cp1252);
+        else
+            v_ = std::string(cp1252);
+    }
 
     Type type() const { return static_cast<Type>(v_.index()); }
     bool isNull() const { return type() == Type::Null; }
