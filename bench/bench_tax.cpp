@@ -18,7 +18,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "demo/demo.h"
+#include "bench_support.h"
 #include "reports/reports.h"
 
 namespace fs = std::filesystem;
@@ -36,25 +36,13 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-std::string largeData() {
-    const fs::path cache = "/tmp/corvex-bench-large";
-    if (!fs::exists(cache / "Scheda_Cliente.mdb")) {
-        const fs::path tmp = cache.string() + ".tmp." + std::to_string(::getpid());
-        corvex::demo::generate(tmp.string(), {corvex::demo::Size::Large, 1});
-        std::error_code ec;
-        fs::rename(tmp, cache, ec);
-        if (ec) fs::remove_all(tmp);  // another process made it first
-    }
-    return cache.string();
-}
-
 // A private folder whose files are links to the cached data set.
 const std::string& workFolder() {
     static const std::string work = [] {
         const fs::path dir = "/tmp/corvex-bench-taxa." + std::to_string(::getpid());
         fs::remove_all(dir);
         fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(largeData())) {
+        for (const auto& e : fs::directory_iterator(corvex::bench::largeData())) {
             fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
         }
         fs::current_path(dir);

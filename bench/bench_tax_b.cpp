@@ -12,9 +12,9 @@
 #include <string>
 #include <utility>
 
+#include "bench_support.h"
 #include "common/dates.h"
 #include "data/engine/database.h"
-#include "demo/demo.h"
 #include "reports/reports.h"
 
 namespace fs = std::filesystem;
@@ -31,19 +31,6 @@ class Silent : public corvex::Interaction {
     void warn(const std::string&, const std::string&) override {}
     void showPrintMenu() override {}
 };
-
-// The large data set, made once and shared between runs.
-std::string largeData() {
-    const fs::path cache = "/tmp/corvex-bench-large";
-    if (!fs::exists(cache / "Scheda_Cliente.mdb")) {
-        const fs::path tmp = cache.string() + ".tmp." + std::to_string(::getpid());
-        corvex::demo::generate(tmp.string(), {corvex::demo::Size::Large, 1});
-        std::error_code ec;
-        fs::rename(tmp, cache, ec);
-        if (ec) fs::remove_all(tmp);  // another process made it first
-    }
-    return cache.string();
-}
 
 // A private copy of the large data set. Files keep their modification
 // times, so the engine's cache copies of them stay valid between runs.
@@ -75,7 +62,7 @@ struct Periods {
 
     Periods() {
         const fs::path work = "/tmp/corvex-bench-taxb";
-        copyData(largeData(), work);
+        copyData(corvex::bench::largeData(), work);
         fs::current_path(work);
         ::unsetenv("PCLocal");
         corvex::db::Database schede = corvex::db::Database::open("Scheda_Cliente.mdb");
