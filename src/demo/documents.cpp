@@ -145,7 +145,7 @@ class DocPlanner {
             d.lines.push_back({0, kSubtotale, 0, sum, "", 0});
         }
         for (int v : {kBar, kMinibar}) service(v);
-        if (rng_.chance(25)) {
+        if (built_ == 5 || rng_.chance(25)) {
             d.lines.push_back(
                 {0, "Anticipazione spese", 1, Currency::whole(rng_.between(10, 40)), "", 0});
         }
@@ -355,12 +355,13 @@ class DocPlanner {
         Doc d = base(day, stays, kind);
         if (kind == 'F') invoiceCustomer(d);
         // Now and then the extras go on a receipt of their own for the same room.
-        if (kind == 'R' && rng_.chance(30)) {
+        if (kind == 'R' && (!extrasSeen_ || rng_.chance(30))) {
             std::vector<const Charge*> extras, rest;
             for (const Charge* c : charges) {
                 (c->voce == kBar || c->voce == kMinibar ? extras : rest).push_back(c);
             }
             if (!extras.empty() && !rest.empty()) {
+                extrasSeen_ = true;
                 Doc e = base(day, stays, 'R');
                 e.note = "CAMERA RIF. " + e.room;
                 addChargeLines(e, extras);
@@ -568,7 +569,7 @@ class DocPlanner {
     bool chequeSeen_ = false, unpaidSeen_ = false, cancelSeen_ = false, creditF_ = false,
          creditR_ = false, depositSeen_ = false, invoiceSeen_ = false, summarySeen_ = false,
          directSeen_ = false, blankDatesSeen_ = false, parkingDepositSeen_ = false,
-         privateSeen_ = false, sppaSeen_ = false;
+         privateSeen_ = false, sppaSeen_ = false, extrasSeen_ = false;
 };
 
 }  // namespace
