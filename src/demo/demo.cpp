@@ -77,10 +77,15 @@ class Writer {
         stampanti();
         contatori();
         ids();
-        textFile("CorrSetup.txt", {"1", "2", "3", "4", "5", "6"});
+        // The billing items, then the parking deposits (code 22) on a row of
+        // their own; the deposits at 10 % go to the first row, "ACCONTI
+        // DEDOTTI". The file ends with a blank line, as the suite's editor
+        // leaves it.
+        textFile("CorrSetup.txt",
+                 {"1", "2", "3", "4", "5", "6", "ACCONTI DEDOTTI (cod.iva 22)", ""});
         std::vector<std::string> params(80);
         params[0] = "1";
-        params[77] = "N";  // parameter 78: split-payment documents stay in the takings register
+        params[77] = "S";  // parameter 78: split-payment documents left out of the takings register
         textFile("Parametri.txt", params);
     }
 
@@ -185,6 +190,9 @@ class Writer {
         row.add(d.number).add(d.contatore);
     }
 
+    // A stay date of a document; blank when the document has none.
+    static std::string stayDate(int day) { return day == kNoDate ? std::string() : sqlDate(day); }
+
     static int rateOf(int ivaCode) { return ivaCode == 10 || ivaCode == 22 ? ivaCode : 0; }
 
     // The VAT split of a document: per VAT code, the gross of its lines
@@ -229,8 +237,8 @@ class Writer {
         for (const Doc& d : f_.docs) {
             flushEsterni(d.day - 1);
             key(head, d);
-            head.add(d.room).add(d.name).add(d.persons).add(sqlDate(d.arrival));
-            head.add(sqlDate(d.departure)).add(d.forma).add(d.totale).add(d.pagato);
+            head.add(d.room).add(d.name).add(d.persons).add(stayDate(d.arrival));
+            head.add(stayDate(d.departure)).add(d.forma).add(d.totale).add(d.pagato);
             head.add(d.nonPagato).add(d.annullato ? "S" : "N").add(d.annullatoDaRiep ? "S" : "N");
             head.add(d.riepAcc).add(d.sppa ? "S" : "N").add(d.stato).add(d.cfiscale).add(d.piva);
             head.add(d.note).row();

@@ -1,6 +1,7 @@
 // Planning the fiscal documents of the demo hotel: receipts and invoices at
 // check-out, deposits, prepayments, credit notes, cancellations, monthly
-// summary invoices of the agencies, and the till takings of every day.
+// summary invoices of the agencies, receipts to walk-in customers of the bar
+// and the restaurant, and the till takings of every day.
 #include <algorithm>
 #include <map>
 #include <tuple>
@@ -82,6 +83,7 @@ class DocPlanner {
         }
         for (const auto& [key, receipts] : riepiloghi_)
             makeRiepilogo(key.first, key.second, receipts);
+        makeAnonime();
         makeEsterni();
         numberAll();
         return std::move(f_);
@@ -143,7 +145,7 @@ class DocPlanner {
             d.lines.push_back({0, kSubtotale, 0, sum, "", 0});
         }
         for (int v : {kBar, kMinibar}) service(v);
-        if (rng_.chance(25)) {
+        if (built_ == 5 || rng_.chance(25)) {
             d.lines.push_back(
                 {0, "Anticipazione spese", 1, Currency::whole(rng_.between(10, 40)), "", 0});
         }
@@ -158,6 +160,13 @@ class DocPlanner {
             }
             d.lines.push_back({v, descr, value.first, value.second,
                                day == 0 ? std::string("00000000") : sqlDate(day), kIvaImposta});
+        }
+        // Now and then a document billed with the tax undated was written
+        // without the stay's dates (0 nights for the reports).
+        if (undatedTax && !taxes.empty() && (!blankDatesSeen_ || rng_.chance(60))) {
+            blankDatesSeen_ = true;
+            d.arrival = kNoDate;
+            d.departure = kNoDate;
         }
     }
 
@@ -206,14 +215,18 @@ class DocPlanner {
     }
 
     void invoiceCustomer(Doc& d) {
+        // The first invoices go to a private person and to a public body, so
+        // that every size and seed has both.
         const int r = rng_.below(100);
-        if (r < 25) {  // a private person: fiscal code, no VAT number
+        if (!privateSeen_ || (sppaSeen_ && r < 25)) {  // fiscal code, no VAT number
+            privateSeen_ = true;
             d.cfiscale = fiscalCode(rng_);
             return;
         }
         // Public bodies (split payment) are a few customers among many.
-        const Company& c =
-            rng_.chance(100) ? kCompanies[7 + rng_.below(2)] : kCompanies[rng_.below(7)];
+        const Company& c = !sppaSeen_ || rng_.chance(100) ? kCompanies[7 + rng_.below(2)]
+                                                          : kCompanies[rng_.below(7)];
+        sppaSeen_ = sppaSeen_ || c.sppa;
         d.name = c.name;
         d.piva = c.piva;
         d.cfiscale = c.piva;
@@ -289,25 +302,36 @@ class DocPlanner {
         const char kind = (!invoiceSeen_ && issued_ >= 1) || rng_.chance(220) ? 'F' : 'R';
         invoiceSeen_ = invoiceSeen_ || kind == 'F';
 
-        // A deposit paid weeks before the arrival, deducted at check-out.
+        // A deposit paid weeks before the arrival, deducted at check-out;
+        // a parking space booked with the room is paid in advance too, at
+        // its own rate.
         int depositDoc = -1;
-        Currency deposit;
-        if (!s.prepaid && s.arrival - 30 >= p_.firstDay && (!depositSeen_ || rng_.chance(80))) {
+        Currency deposit, parkingDeposit;
+        Currency rooms, parking;
+        for (const Charge* c : charges) {
+            if (c->voce == kPernottamento) rooms += c->importo;
+            if (c->voce == kParcheggio && c->day <= p_.lastDay) parking += c->importo;
+        }
+        const bool withParking = parking > Currency() && (!parkingDepositSeen_ || rng_.chance(400));
+        if (!s.prepaid && s.arrival - 30 >= p_.firstDay &&
+            (!depositSeen_ || rng_.chance(80) || (withParking && !parkingDepositSeen_))) {
             depositSeen_ = true;
-            Currency rooms;
-            for (const Charge* c : charges) {
-                if (c->voce == kPernottamento) rooms += c->importo;
-            }
             deposit =
                 Currency::whole(std::max<std::int64_t>(20, rooms.truncated() * 3 / 10 / 10 * 10));
             Doc a = base(s.arrival - rng_.between(3, 30), stays, 'R');
             a.riepAcc = "A";
             a.lines.push_back({0, "Acconto su prenotazione n. " + std::to_string(s.prenotazione), 1,
                                deposit, "", 10});
-            a.totale = deposit;
-            a.pagato = deposit;
+            if (withParking) {
+                parkingDepositSeen_ = true;
+                parkingDeposit = Currency::whole(15);
+                a.lines.push_back(
+                    {0, "Acconto parcheggio", 1, parkingDeposit, "", voce(kParcheggio).aliquota});
+            }
+            a.totale = totalOf(a);
+            a.pagato = a.totale;
             a.forma = rng_.chance(500) ? "Bonifico bancario" : "Carta di credito";
-            a.payments.push_back({a.forma[0] == 'B' ? "BO" : "CC", deposit, ""});
+            a.payments.push_back({a.forma[0] == 'B' ? "BO" : "CC", a.totale, ""});
             depositDoc = add(std::move(a));
         }
 
@@ -331,12 +355,13 @@ class DocPlanner {
         Doc d = base(day, stays, kind);
         if (kind == 'F') invoiceCustomer(d);
         // Now and then the extras go on a receipt of their own for the same room.
-        if (kind == 'R' && rng_.chance(30)) {
+        if (kind == 'R' && (!extrasSeen_ || rng_.chance(30))) {
             std::vector<const Charge*> extras, rest;
             for (const Charge* c : charges) {
                 (c->voce == kBar || c->voce == kMinibar ? extras : rest).push_back(c);
             }
             if (!extras.empty() && !rest.empty()) {
+                extrasSeen_ = true;
                 Doc e = base(day, stays, 'R');
                 e.note = "CAMERA RIF. " + e.room;
                 addChargeLines(e, extras);
@@ -347,8 +372,12 @@ class DocPlanner {
         }
         addChargeLines(d, charges);
         if (depositDoc >= 0) {
-            d.lines.push_back(
-                {0, "Acconto del " + deskDate(f_.docs[depositDoc].day), 1, -deposit, "", 10});
+            const std::string when = deskDate(f_.docs[depositDoc].day);
+            d.lines.push_back({0, "Acconto del " + when, 1, -deposit, "", 10});
+            if (parkingDeposit != Currency()) {
+                d.lines.push_back({0, "Acconto parcheggio del " + when, 1, -parkingDeposit, "",
+                                   voce(kParcheggio).aliquota});
+            }
         }
         settle(d, true);
         issue(std::move(d));
@@ -405,15 +434,17 @@ class DocPlanner {
         d.piva = agency.piva;
         d.cfiscale = agency.piva;
         d.forma = "Bonifico bancario";
-        const Doc& first = f_.docs[receipts.front()];
-        d.room = first.room;
-        d.arrival = first.arrival;
-        d.departure = first.departure;
+        d.room = f_.docs[receipts.front()].room;
+        d.arrival = kNoDate;
+        d.departure = kNoDate;
         for (int r : receipts) {
             const Doc& receipt = f_.docs[r];
             d.persons += receipt.persons;
-            d.arrival = std::min(d.arrival, receipt.arrival);
-            d.departure = std::max(d.departure, receipt.departure);
+            if (receipt.arrival != kNoDate) {  // the stay's dates, when the receipt has them
+                d.arrival =
+                    d.arrival == kNoDate ? receipt.arrival : std::min(d.arrival, receipt.arrival);
+                d.departure = std::max(d.departure, receipt.departure);
+            }
             DocLine heading{0, "", 0, Currency(), "", 0};
             heading.refDoc = r;
             d.lines.push_back(heading);
@@ -425,6 +456,49 @@ class DocPlanner {
         d.pagato = d.totale;
         d.payments.push_back({"BO", d.totale, ""});
         add(std::move(d));
+    }
+
+    // Receipts to customers who are not guests: a meal or a drink, now and
+    // then excursion tickets sold at the desk. The suite writes "?" as the
+    // customer's name, no room and no stay.
+    void makeAnonime() {
+        const int perDay = 1 + static_cast<int>(p_.rooms.size()) / 40;
+        for (int day = p_.firstDay; day <= p_.lastDay; ++day) {
+            const bool force = day == p_.firstDay + 2;
+            if (!force && !rng_.chance(600)) continue;
+            const int n = force ? 1 : rng_.between(1, perDay);
+            for (int i = 0; i < n; ++i) {
+                Doc d;
+                d.day = day;
+                d.kind = 'R';
+                d.contatore = rng_.chance(150) ? 2 : 1;
+                d.name = "?";
+                d.persons = rng_.between(1, 4);
+                d.arrival = kNoDate;
+                d.departure = kNoDate;
+                const int k = force ? 0 : rng_.below(10);
+                if (k < 5) {
+                    d.lines.push_back({kRistorante, voce(kRistorante).descr, d.persons,
+                                       voce(kRistorante).price * d.persons, "",
+                                       voce(kRistorante).aliquota});
+                }
+                if (k < 2 || k >= 5) {
+                    const int q = rng_.between(1, 6);
+                    d.lines.push_back(
+                        {kBar, voce(kBar).descr, q, voce(kBar).price * q, "", voce(kBar).aliquota});
+                }
+                if (force || rng_.chance(80)) {
+                    d.lines.push_back({0, "Biglietti escursione", d.persons,
+                                       Currency::whole(18) * d.persons, "", 74});
+                }
+                d.totale = totalOf(d);
+                d.pagato = d.totale;
+                const bool card = rng_.chance(450);
+                d.forma = card ? "Carta di credito" : "Contanti";
+                d.payments.push_back({card ? "CC" : "CO", d.totale, ""});
+                add(std::move(d));
+            }
+        }
     }
 
     void makeEsterni() {
@@ -494,7 +568,8 @@ class DocPlanner {
     int built_ = 0, issued_ = 0;
     bool chequeSeen_ = false, unpaidSeen_ = false, cancelSeen_ = false, creditF_ = false,
          creditR_ = false, depositSeen_ = false, invoiceSeen_ = false, summarySeen_ = false,
-         directSeen_ = false;
+         directSeen_ = false, blankDatesSeen_ = false, parkingDepositSeen_ = false,
+         privateSeen_ = false, sppaSeen_ = false, extrasSeen_ = false;
 };
 
 }  // namespace

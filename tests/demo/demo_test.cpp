@@ -395,6 +395,62 @@ TEST_F(DemoSmall, FiscalDocumentsHaveEveryStatus) {
               "CARTA,CONTA,EXTRA");
 }
 
+TEST_F(DemoSmall, FiscalDocumentsHaveTheCustomersTheReportsTellApart) {
+    const Db f = db("Fatture.mdb");
+    auto docs = [&](const std::string& where) {
+        return f.count("SELECT count(*) FROM DatiFattura WHERE " + where);
+    };
+    const std::string key =
+        "l.DataEmissione = h.DataEmissione AND l.TipoDocumento = h.TipoDocumento AND "
+        "l.NDocumento = h.NDocumento AND l.Contatore = h.Contatore";
+    // Walk-in customers: receipts to "?", no room, no stay, paid at once;
+    // restaurant (10 %), bar (22 %) and excursion tickets (74, exempt).
+    const std::string anonymous = "NomeCliente = '?'";
+    EXPECT_GT(docs(anonymous), 0);
+    EXPECT_EQ(docs(anonymous + " AND (TipoDocumento <> 'Ricevuta' OR NCamera <> '' OR "
+                               "DataArrivo <> '' OR DataPartenza <> '' OR RiepAcc <> '' OR "
+                               "Annullato <> 'N' OR CorrNonPagato <> 0)"),
+              0);
+    for (const char* iva : {"10", "22", "74"}) {
+        EXPECT_GT(f.count("SELECT count(*) FROM DatiFattura h JOIN ScorporoFattura l ON " + key +
+                          " WHERE h." + anonymous + " AND l.CodiceIva = " + iva),
+                  0)
+            << iva;
+    }
+    // Documents written without the stay's dates, their tax lines undated.
+    EXPECT_GT(f.count("SELECT count(*) FROM DatiFattura h WHERE DataArrivo = '' AND DataPartenza "
+                      "= '' AND NomeCliente <> '?' AND EXISTS (SELECT 1 FROM DettaglioFattura l "
+                      "WHERE " +
+                      key + " AND l.DataAddebito = '00000000' AND l.CodiceVoce > 500)"),
+              0);
+    EXPECT_EQ(docs("(DataArrivo = '') <> (DataPartenza = '')"), 0);
+    // Split payment: invoices to public bodies, with their VAT number.
+    EXPECT_GT(docs("SPPA = 'S'"), 0);
+    EXPECT_EQ(docs("SPPA = 'S' AND (TipoDocumento <> 'Fattura' OR length(PIva) <> 11 OR Stato "
+                   "<> 'I')"),
+              0);
+    // Invoices to private persons: Italian fiscal code, no VAT number.
+    EXPECT_GT(docs("TipoDocumento = 'Fattura' AND Stato = 'I' AND length(CFiscale) = 16 AND "
+                   "PIva = '' AND SPPA = 'N'"),
+              0);
+    // Extras on a receipt of their own, marked with the room they belong to.
+    EXPECT_GT(docs("TipoDocumento = 'Ricevuta' AND Note = 'CAMERA RIF. ' || NCamera"), 0);
+    // Exempt VAT codes 0 and 74 beside the rates.
+    EXPECT_GT(f.count("SELECT count(*) FROM ScorporoFattura WHERE CodiceIva = 0"), 0);
+    EXPECT_GT(f.count("SELECT count(*) FROM ScorporoFattura WHERE CodiceIva = 74"), 0);
+    // Deposits at 10 % and parking deposits at 22 %, paid and deducted.
+    EXPECT_GT(f.count("SELECT count(*) FROM DettaglioFattura l JOIN DatiFattura h ON " + key +
+                      " WHERE h.RiepAcc = 'A' AND l.Descrizione = 'Acconto parcheggio' AND "
+                      "l.Iva = 22 AND l.Importo > 0"),
+              0);
+    EXPECT_GT(f.count("SELECT count(*) FROM DettaglioFattura WHERE CodiceVoce = 0 AND Descrizione "
+                      "LIKE 'Acconto parcheggio del %' AND Iva = 22 AND Importo < 0"),
+              0);
+    EXPECT_GT(f.count("SELECT count(*) FROM DettaglioFattura WHERE CodiceVoce = 0 AND Descrizione "
+                      "LIKE 'Acconto del %' AND Iva = 10 AND Importo < 0"),
+              0);
+}
+
 TEST_F(DemoSmall, AmountsOfEveryDocumentAddUp) {
     const Db f = db("Fatture.mdb");
     const std::string key =
@@ -466,8 +522,11 @@ TEST_F(DemoSmall, SettingsPrintersAndTextFiles) {
         at = end + 2;
     }
     ASSERT_GE(lines.size(), 78u);
-    EXPECT_EQ(lines[77], "N");
-    EXPECT_EQ(bytesOf(dir_->path() / "CorrSetup.txt"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
+    EXPECT_EQ(lines[77], "S");  // split-payment documents left out of the takings register
+    // The billing items, a row that is no billing item (the parking deposits)
+    // and a blank line.
+    EXPECT_EQ(bytesOf(dir_->path() / "CorrSetup.txt"),
+              "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\nACCONTI DEDOTTI (cod.iva 22)\r\n\r\n");
 }
 
 TEST_F(DemoSmall, PresenceStatisticsCountTheRegister) {
