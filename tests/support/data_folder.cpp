@@ -25,7 +25,7 @@ const char* kEnvVars[] = {"PCLocal", "DirKV", "DIRKV", "CORVEX_NOW"};
 // gets a cache folder of its own, removed when the run ends, unless the
 // caller chose one with CORVEX_CACHE.
 class PrivateCache : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         if (std::getenv("CORVEX_CACHE") != nullptr) return;
         std::string tmpl = (fs::temp_directory_path() / "corvex-test-cache-XXXXXX").string();
@@ -40,7 +40,7 @@ public:
         ::unsetenv("CORVEX_CACHE");
     }
 
-private:
+  private:
     std::string dir_;
 };
 

@@ -1,8 +1,8 @@
 // Compact recordset rows, and the reuse of read-only connections across
 // Database objects: a reused connection must never show data older than the
 // files on disk, nor files of another working folder.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
