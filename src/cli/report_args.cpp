@@ -24,7 +24,7 @@ constexpr std::string_view kCashTable = "cash-table";
 // The suite keeps counters, nights and ages in 16-bit fields.
 constexpr std::int64_t kMaxWhole = 32767;
 
-struct OptionSpec {
+struct OptionDef {
     const char* name;  // without the leading "--"
     bool takesValue;
     bool (*applies)(const ReportEntry&);
@@ -59,7 +59,7 @@ bool cashTable(const ReportEntry& e) {
     return e.name == kCashTable;
 }
 
-const OptionSpec kOptions[] = {
+const OptionDef kOptions[] = {
     {"from", true, twoDates, "--from DATE        first day of the period (default: today)"},
     {"to", true, twoDates, "--to DATE          last day of the period (default: today)"},
     {"date", true, oneDate, "--date DATE        reference date (default: today)"},
@@ -103,7 +103,7 @@ const OptionSpec kOptions[] = {
      "                        shows it (otherwise standard output stays empty)"},
 };
 
-const OptionSpec* findOption(std::string_view name) {
+const OptionDef* findOption(std::string_view name) {
     for (const auto& o : kOptions) {
         if (name == o.name) return &o;
     }
@@ -187,18 +187,18 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = findOption(name);
-        if (spec == nullptr) throw UsageError("unknown option --" + name);
-        if (!spec->applies(entry)) {
+        const OptionDef* known = findOption(name);
+        if (known == nullptr) throw UsageError("unknown option --" + name);
+        if (!known->applies(entry)) {
             throw UsageError("report " + std::string(entry.name) + " takes no --" + name);
         }
         if (given.count(name) != 0 || (name == "print-stdout" && inv.printStdout)) {
             throw UsageError("--" + name + " given twice");
         }
-        if (spec->takesValue && !value) {
+        if (known->takesValue && !value) {
             if (i + 1 >= args.size()) throw UsageError("--" + name + " needs a value");
             value = args[++i];
-        } else if (!spec->takesValue && value) {
+        } else if (!known->takesValue && value) {
             throw UsageError("--" + name + " takes no value");
         }
         if (name == "print-stdout") {

@@ -31,6 +31,13 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
+std::string two(unsigned v) {
+    std::string s = std::to_string(v);
+    return s.size() < 2 ? "0" + s : s;
+}
+
+}  // namespace
+
 void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -43,13 +50,6 @@ void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
     m = mp < 10 ? mp + 3 : mp - 9;
     y += m <= 2;
 }
-
-std::string two(unsigned v) {
-    std::string s = std::to_string(v);
-    return s.size() < 2 ? "0" + s : s;
-}
-
-}  // namespace
 
 bool AnnoBisestile(int year) {
     return year % 4 == 0;

@@ -32,6 +32,9 @@ std::string DataDaSql(std::string_view yyyymmdd);
 // of the reports: nights, ages, the next day).
 std::optional<std::int64_t> NumeroGiorno(std::string_view ddmmyyyy);
 std::string DataDaNumero(std::int64_t day);  // back to "dd/mm/yyyy"
+// Year, month and day of a day number (days since 01/01/1970, the count
+// NumeroGiorno uses), proleptic Gregorian.
+void civilFromDays(std::int64_t day, std::int64_t& y, unsigned& m, unsigned& d);
 // to - from in days; nullopt when either is not a date.
 std::optional<std::int64_t> DifferenzaGiorni(std::string_view from, std::string_view to);
 // The date n days later (n may be negative); nullopt when d is not a date.

@@ -44,6 +44,17 @@ void stayOnTop(QDialog* d, const QString& title) {
     d->setModal(true);
 }
 
+// The "OK" / "Annulla" row both dialogs end with; OK is the default button.
+QDialogButtonBox* okAnnulla(QDialog* d, QPushButton*& ok, QPushButton*& cancel) {
+    auto* buttons = new QDialogButtonBox(d);
+    ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    cancel = buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, d, &QDialog::reject);
+    return buttons;
+}
+
 }  // namespace
 
 int CalcolaRighe(const QString& text) {
@@ -70,12 +81,8 @@ InputBox_form::InputBox_form(const QString& prompt, const QString& title,
     label->setBuddy(field_);
     field_->selectAll();
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton* ok = nullptr;
+    auto* buttons = okAnnulla(this, ok, cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
@@ -102,12 +109,8 @@ MsgBox_Form::MsgBox_Form(const QString& text, const QString& title, QWidget* par
     text_ = textArea(text, this);
     text_->setObjectName(QStringLiteral("testo"));
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton* ok = nullptr;
+    auto* buttons = okAnnulla(this, ok, cancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);

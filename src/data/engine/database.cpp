@@ -99,15 +99,6 @@ const char* declaredType(FieldType t) {
     return "TEXT";
 }
 
-std::string quoteName(const std::string& cp1252) {
-    std::string out = "\"";
-    for (char c : cp1252ToUtf8(cp1252)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 }  // namespace
 
 Database::Database(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -218,10 +209,10 @@ void Database::execute(const std::string& sql) {
 
 void Database::createTable(const TableDef& def) {
     Connection& c = impl_->c();
-    std::string sql = "CREATE TABLE " + quoteName(def.name) + " (";
+    std::string sql = "CREATE TABLE " + quoteIdentifier(def.name) + " (";
     for (std::size_t i = 0; i < def.fields.size(); ++i) {
         const FieldDef& f = def.fields[i];
-        sql += (i ? ", " : "") + quoteName(f.name) + " ";
+        sql += (i ? ", " : "") + quoteIdentifier(f.name) + " ";
         if (f.type == FieldType::Text)
             sql += "TEXT(" + std::to_string(f.size > 0 ? f.size : 255) + ") COLLATE NOCASE";
         else

@@ -5,23 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/dates.h"
+
 namespace corvex::db::jet {
 
 namespace {
-
-// Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).
-void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<std::int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
-}
 
 // 1899-12-30, Jet's day zero, counted from 1970-01-01.
 constexpr std::int64_t kJetEpochFromUnix = -25569;
@@ -41,7 +29,7 @@ std::optional<std::string> dateTimeText(double days) {
     }
     std::int64_t y;
     unsigned m, d;
-    civilFromDays(day + kJetEpochFromUnix, y, m, d);
+    corvex::civilFromDays(day + kJetEpochFromUnix, y, m, d);
     if (y < 100 || y > 9999) return std::nullopt;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", static_cast<int>(y), m, d,

@@ -314,9 +314,7 @@ void Recordset::setField(std::string_view name, Value v) {
     impl_->touched[i] = 1;
 }
 
-namespace {
-
-std::string quoted(const std::string& cp1252) {
+std::string quoteIdentifier(const std::string& cp1252) {
     std::string out = "\"";
     for (char c : cp1252ToUtf8(cp1252)) {
         if (c == '"') out += '"';
@@ -325,12 +323,11 @@ std::string quoted(const std::string& cp1252) {
     return out + "\"";
 }
 
-}  // namespace
-
 void Recordset::Impl::reread(std::size_t r) {
     std::string sql = "SELECT ";
-    for (std::size_t i = 0; i < names.size(); ++i) sql += (i ? ", " : "") + quoted(names[i]);
-    sql += " FROM " + quoted(table) + " WHERE rowid = ?1";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        sql += (i ? ", " : "") + quoteIdentifier(names[i]);
+    sql += " FROM " + quoteIdentifier(table) + " WHERE rowid = ?1";
     sqlite3_stmt* st = conn->prepare(sql);
     sqlite3_bind_int64(st, 1, rowids[r]);
     if (sqlite3_step(st) == SQLITE_ROW) {
@@ -356,13 +353,13 @@ void Recordset::update() {
         if (m.touched[i]) cols.push_back(i);
     std::string sql;
     if (m.edit == Impl::Edit::Adding) {
-        sql = "INSERT INTO " + quoted(m.table);
+        sql = "INSERT INTO " + quoteIdentifier(m.table);
         if (cols.empty()) {
             sql += " DEFAULT VALUES";
         } else {
             std::string names, marks;
             for (std::size_t k = 0; k < cols.size(); ++k) {
-                names += (k ? ", " : "") + quoted(m.names[cols[k]]);
+                names += (k ? ", " : "") + quoteIdentifier(m.names[cols[k]]);
                 marks += (k ? ", ?" : "?") + std::to_string(k + 1);
             }
             sql += " (" + names + ") VALUES (" + marks + ")";
@@ -372,9 +369,10 @@ void Recordset::update() {
             m.edit = Impl::Edit::None;
             return;
         }
-        sql = "UPDATE " + quoted(m.table) + " SET ";
+        sql = "UPDATE " + quoteIdentifier(m.table) + " SET ";
         for (std::size_t k = 0; k < cols.size(); ++k)
-            sql += (k ? ", " : "") + quoted(m.names[cols[k]]) + " = ?" + std::to_string(k + 1);
+            sql += (k ? ", " : "") + quoteIdentifier(m.names[cols[k]]) + " = ?" +
+                   std::to_string(k + 1);
         sql += " WHERE rowid = ?" + std::to_string(cols.size() + 1);
     }
     sqlite3_stmt* st = m.conn->prepare(sql);
@@ -402,7 +400,8 @@ void Recordset::deleteCurrent() {
     Impl& m = *impl_;
     m.requireWritable();
     m.requireCurrent();
-    sqlite3_stmt* st = m.conn->prepare("DELETE FROM " + quoted(m.table) + " WHERE rowid = ?1");
+    sqlite3_stmt* st =
+        m.conn->prepare("DELETE FROM " + quoteIdentifier(m.table) + " WHERE rowid = ?1");
     sqlite3_bind_int64(st, 1, m.rowids[m.cur]);
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
