@@ -6,6 +6,8 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${CORVEX_BUILD_DIR:-$root/build}"
+# Compiler cache entries shared between clones of the repository.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" "$@"
 if [ -n "${CORVEX_TARGET:-}" ]; then
