@@ -1,6 +1,7 @@
 #include "desk/desk_main.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <exception>
 
 #include "desk/isdesktop.h"
@@ -12,6 +13,10 @@ namespace corvex::desk {
 int run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
+    // Standard buttons, context menus and file dialogs in Italian, as the
+    // rest of the desk.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    qt::CaricaTraduzioniQt(app);
     try {
         CaricaImpostazioni();
     } catch (const std::exception& e) {

@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <exception>
 
@@ -16,6 +16,7 @@
 #include "desk/pannello_righe.h"
 #include "desk/qt_interaction.h"
 #include "dialogs/dialoghi.h"
+#include "dialogs/tastiera.h"
 #include "dialogs/testo_qt.h"
 #include "output/qt/menu_stampa.h"
 #include "settings/qt/isimpostazioni.h"
@@ -34,10 +35,7 @@ ServiziDesk serviziDesk(QWidget* desk) {
         qt::MostraMessaggio(text, title, desk);
     };
     s.conferma = [desk](const std::string& text, const std::string& title, bool defaultYes) {
-        const auto answer =
-            QMessageBox::question(desk, daCp(title), daCp(text), QMessageBox::Yes | QMessageBox::No,
-                                  defaultYes ? QMessageBox::Yes : QMessageBox::No);
-        return answer == QMessageBox::Yes;
+        return qt::ChiediConferma(text, title, defaultYes, desk);
     };
     s.menuStampa = [desk] { qt::mostraMenuStampa(desk); };
     s.impostazioni = [desk] {
@@ -68,11 +66,18 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     buttons_ = c.tasti;
     chk_ = c.chk;
 
-    settings_ = menuBar()->addAction(QStringLiteral("Impostazioni"));
+    // Alt+I opens the settings; F10 takes the keyboard to the menu bar,
+    // where Enter opens the highlighted entry and Esc goes back.
+    settings_ = menuBar()->addAction(QStringLiteral("&Impostazioni"));
     settings_->setObjectName(QStringLiteral("menu1"));
     connect(settings_, &QAction::triggered, this, [this] {
         if (!running_) servizi_.impostazioni();
     });
+    menuBar()->installEventFilter(this);
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] { barraMenu(!menuBar()->hasFocus()); });
+    // Enter on a focused button presses it, as the space bar does.
+    qt::invioPremeTasti(centralWidget());
 
     const QString today = daCp(todayText());
     for (int i = 0; i < kCampi; ++i) {
@@ -92,7 +97,37 @@ std::array<std::string, kCampi> ISDeskTop::testi() const {
     return t;
 }
 
+void ISDeskTop::barraMenu(bool enter) {
+    QMenuBar* bar = menuBar();
+    if (enter) {
+        before_ = QApplication::focusWidget();
+        bar->setFocus(Qt::MenuBarFocusReason);
+        bar->setActiveAction(settings_);
+    } else {
+        bar->setActiveAction(nullptr);
+        if (before_) {
+            before_->setFocus(Qt::ShortcutFocusReason);
+        } else {
+            Text1(0)->setFocus(Qt::ShortcutFocusReason);
+        }
+    }
+}
+
 bool ISDeskTop::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == menuBar() && event->type() == QEvent::KeyPress && menuBar()->hasFocus()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        QAction* chosen = menuBar()->activeAction();
+        if (key == Qt::Key_Escape) {
+            barraMenu(false);
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space ||
+            key == Qt::Key_Down) {
+            barraMenu(false);
+            if (chosen) chosen->trigger();
+            return true;
+        }
+    }
     auto* f = qobject_cast<QLineEdit*>(watched);
     const int index =
         f ? static_cast<int>(std::find(fields_.begin(), fields_.end(), f) - fields_.begin())
@@ -118,7 +153,8 @@ void ISDeskTop::invio(int index) {
     Text1(index)->setText(daCp(e.testo));
     QWidget* target = e.fuoco.tasto ? static_cast<QWidget*>(T(e.fuoco.indice))
                                     : static_cast<QWidget*>(Text1(e.fuoco.indice));
-    target->setFocus(Qt::OtherFocusReason);
+    // A keyboard move: the focus ring shows where Enter has taken the user.
+    target->setFocus(Qt::ShortcutFocusReason);
     if (!e.fuoco.tasto) {
         QLineEdit* f = Text1(e.fuoco.indice);
         f->setSelection(f->text().size(), -f->text().size());
@@ -151,6 +187,7 @@ void ISDeskTop::eseguiReport(int button) {
             ~Cursor() { QApplication::restoreOverrideCursor(); }
         } cursor;
         QtInteraction io(this, servizi_);
+        io.periodo(request->dal, request->al);
         const ReportResult result = servizi_.esegui(entry, *request, io);
         if (!result.skipped.empty()) {
             std::string text = "Alcuni dati non sono stati elaborati:\r\n";

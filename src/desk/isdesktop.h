@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 
 #include "desk/dispatch.h"
@@ -43,6 +44,9 @@ class ISDeskTop : public QMainWindow {
 
   private:
     void eseguiReport(int button);
+    // F10: into the menu bar (its entry highlighted) or back where the
+    // keyboard was.
+    void barraMenu(bool enter);
     std::array<std::string, kCampi> testi() const;
 
     ServiziDesk servizi_;
@@ -52,6 +56,7 @@ class ISDeskTop : public QMainWindow {
     std::array<QPushButton*, kTasti> buttons_{};
     QCheckBox* chk_ = nullptr;
     QAction* settings_ = nullptr;
+    QPointer<QWidget> before_;
 };
 
 }  // namespace corvex::desk

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
-#include "dialogs/testo_qt.h"
+#include "dialogs/avanzamento.h"
 
 namespace corvex::desk {
 
@@ -57,14 +57,14 @@ void QtInteraction::progress(const std::string& where) {
         dialog_ = new QProgressDialog(parent_);
         dialog_->setWindowTitle(QStringLiteral("Elaborazione in corso"));
         dialog_->setCancelButtonText(QStringLiteral("Annulla"));
-        dialog_->setRange(0, 0);  // the reports know where they are, not how far is left
+        dialog_->setRange(0, 0);  // busy until a day of the period is reported
         dialog_->setWindowModality(Qt::WindowModal);
         dialog_->setMinimumDuration(0);
         dialog_->setMinimumWidth(360);
         dialog_->show();
     }
     if (dialog_) {
-        dialog_->setLabelText(qt::daCp(where));
+        qt::segnaAvanzamento(*dialog_, where, dal_, al_);
         // The dialog is modal: the desk takes no click while the report runs.
         QCoreApplication::processEvents();
         if (dialog_->wasCanceled()) {

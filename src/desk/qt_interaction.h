@@ -28,6 +28,11 @@ class QtInteraction : public Interaction {
     void progress(const std::string& where) override;
 
     bool printMenuShown() const { return printMenuShown_; }
+    // The request's period: a day of it reported as progress moves the bar.
+    void periodo(std::string dal, std::string al) {
+        dal_ = std::move(dal);
+        al_ = std::move(al);
+    }
 
   private:
     void closeProgress();
@@ -38,6 +43,7 @@ class QtInteraction : public Interaction {
     QElapsedTimer pumped_;
     QPointer<QProgressDialog> dialog_;
     bool printMenuShown_ = false;
+    std::string dal_, al_;
 };
 
 }  // namespace corvex::desk

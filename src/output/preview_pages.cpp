@@ -16,21 +16,109 @@ bool PaginaAnteprima::carica(const std::string& path) {
     return true;
 }
 
-BloccoAnteprima PaginaAnteprima::blocco(std::size_t first, long limit) const {
-    BloccoAnteprima b;
-    b.prima = std::min(first, lines_.size());
+namespace {
+
+// One past the last line of the block starting at first with limit.
+std::size_t fineBlocco(const std::vector<std::string>& lines, std::size_t first, long limit) {
     long count = 0;
-    std::size_t i = b.prima;
-    while (i < lines_.size() && count < limit) {
-        const std::string& line = lines_[i];
-        count += static_cast<long>(line.size());
-        b.testo += PulisciRiga(line);
-        b.testo += "\r\n";
+    std::size_t i = std::min(first, lines.size());
+    while (i < lines.size() && count < limit) {
+        count += static_cast<long>(lines[i].size());
         ++i;
     }
-    b.righe = i - b.prima;
-    b.altro = i < lines_.size();
+    return i;
+}
+
+bool cifra(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Position of the first "dd/mm/yyyy" in text at or after from, or npos.
+std::size_t data(const std::string& text, std::size_t from = 0) {
+    for (std::size_t i = from; i + 10 <= text.size(); ++i) {
+        const char* d = text.data() + i;
+        if (cifra(d[0]) && cifra(d[1]) && d[2] == '/' && cifra(d[3]) && cifra(d[4]) &&
+            d[5] == '/' && cifra(d[6]) && cifra(d[7]) && cifra(d[8]) && cifra(d[9])) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string compatta(const std::string& line) {
+    std::string out;
+    for (char c : line) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && (out.empty() || out.back() == ' ')) continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+std::string minuscolo(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
+}  // namespace
+
+BloccoAnteprima PaginaAnteprima::blocco(std::size_t first, long limit) const {
+    return tratto(first, fineBlocco(lines_, first, limit));
+}
+
+BloccoAnteprima PaginaAnteprima::tratto(std::size_t first, std::size_t end) const {
+    BloccoAnteprima b;
+    b.prima = std::min(first, lines_.size());
+    end = std::clamp(end, b.prima, lines_.size());
+    for (std::size_t i = b.prima; i < end; ++i) {
+        b.testo += PulisciRiga(lines_[i]);
+        b.testo += "\r\n";
+    }
+    b.righe = end - b.prima;
+    b.altro = end < lines_.size();
     return b;
+}
+
+std::vector<std::size_t> PaginaAnteprima::inizi(std::size_t first, long primo, long limite) const {
+    std::vector<std::size_t> out{std::min(first, lines_.size())};
+    std::size_t end = fineBlocco(lines_, out.back(), primo);
+    while (end < lines_.size()) {
+        out.push_back(end);
+        end = fineBlocco(lines_, end, limite);
+    }
+    return out;
+}
+
+std::string PaginaAnteprima::titolo() const {
+    constexpr std::size_t kRigheIntestazione = 8;
+    std::string above;
+    for (std::size_t i = 0; i < std::min(lines_.size(), kRigheIntestazione); ++i) {
+        const std::string line = compatta(PulisciRiga(lines_[i]));
+        const std::size_t first = data(line);
+        if (first == std::string::npos) {
+            if (!line.empty()) above = line;
+            continue;
+        }
+        // The word before the first date says it is the heading's period.
+        std::string before = line.substr(0, first);
+        while (!before.empty() && before.back() == ' ') before.pop_back();
+        const std::size_t space = before.rfind(' ');
+        const std::size_t wordStart = space == std::string::npos ? 0 : space + 1;
+        const std::string word = minuscolo(before.substr(wordStart));
+        if (word != "dal" && word != "del" && word != "il") continue;
+        std::size_t last = first;
+        for (std::size_t next = data(line, first + 10); next != std::string::npos;
+             next = data(line, next + 10)) {
+            last = next;
+        }
+        std::string title = line.substr(0, last + 10);
+        if (wordStart == 0 && !above.empty()) title = above + " " + title;
+        return title;
+    }
+    return std::string();
 }
 
 std::vector<std::string> righeTesto(std::string_view text) {

@@ -33,6 +33,19 @@ class PaginaAnteprima {
 
     // The block starting at line first, filled up to limit characters.
     BloccoAnteprima blocco(std::size_t first, long limit) const;
+    // The block of lines [first, end).
+    BloccoAnteprima tratto(std::size_t first, std::size_t end) const;
+
+    // The first lines of the blocks the preview steps through from line
+    // first: the first block filled to primo characters, the others to
+    // limite. Always at least one block (an empty file has one, empty).
+    std::vector<std::size_t> inizi(std::size_t first, long primo, long limite) const;
+
+    // The report's name and period as its heading says them (the first
+    // heading line with "dal", "del" or "il" before a date, up to its last
+    // date, the line above added when the heading starts with the period),
+    // blanks collapsed; empty when the first lines hold no such heading.
+    std::string titolo() const;
 
   private:
     std::vector<std::string> lines_;

@@ -72,7 +72,7 @@ TEST_F(DeskTest, StartsWithTodayInEveryDateFieldAndAllRooms) {
     EXPECT_EQ(desk.T(9)->text(), QStringLiteral("Stampa su partenze"));
     EXPECT_EQ(desk.T(3)->text(), QStringLiteral("Stampa su doc. fisc."));
     EXPECT_EQ(desk.Chk()->text(), QStringLiteral("Solo prepagamenti"));
-    EXPECT_EQ(desk.menuImpostazioni()->text(), QStringLiteral("Impostazioni"));
+    EXPECT_EQ(desk.menuImpostazioni()->text(), QStringLiteral("&Impostazioni"));
 }
 
 std::array<std::string, kCampi> fields(std::initializer_list<std::pair<int, std::string>> set) {

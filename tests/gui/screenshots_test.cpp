@@ -6,8 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
+#include <QTest>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -97,6 +99,13 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
     writeReport(dir);
 
     desk::ISDeskTop desk;
+    // The focus ring where date, Enter, date, Enter leaves it.
+    desk.show();
+    desk.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&desk));
+    desk.Text1(8)->setFocus();
+    QTest::keyClick(desk.Text1(8), Qt::Key_Return);
+    QTest::keyClick(desk.Text1(9), Qt::Key_Return);
     save(desk, "desk.png");
 
     ServiziMenuStampa services = serviziMenuStampa();
@@ -106,6 +115,8 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
 
     Anteprima preview;
     preview.resize(920, 560);
+    preview.ricerca()->setText(QStringLiteral("12/2025"));
+    preview.cerca();
     save(preview, "preview.png");
 
     ISImpostazioni editor;

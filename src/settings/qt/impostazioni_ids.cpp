@@ -126,9 +126,56 @@ Impostazioni carica() {
     return s;
 }
 
+std::string etichetta(const std::string& field) {
+    static const std::pair<const char*, const char*> kLabels[] = {
+        {"CodiceIva", "Cod. IVA"},
+        {"GGMax", "Numero di giorni massimo di applicazione"},
+        {"CodGGMax", "Codice da applicare oltre i giorni indicati"},
+        {"NConto", "N. Conto"},
+        {"CodMin", "Codice da applicare per i minori"},
+        {"EtaMin", "Età limite"},
+        {"CodGrp", "Codice da applicare per i gruppi"},
+        {"CodRes", "Codice da applicare per i residenti"},
+        {"DesRes", "Descrizione dei residenti"},
+        {"CodStd", "Codice da applicare standard"},
+        {"CodFEta", "Codice da applicare per fasce di età"},
+        {"EtaDa", "Età da"},
+        {"EtaFinoA", "Età fino a"},
+    };
+    for (const auto& [name, label] : kLabels) {
+        if (field == name) return label;
+    }
+    return field;
+}
+
+namespace {
+
+std::string campo(const char* field) {
+    return "«" + etichetta(field) + "»";
+}
+
+std::string periodo(const Periodo& p) {
+    return "dal " + cp1252ToUtf8(p.dataInizio) + " al " + cp1252ToUtf8(p.dataFine);
+}
+
+}  // namespace
+
+std::optional<std::string> sovrapposizione(const std::vector<Periodo>& others, const Periodo& p) {
+    const std::string from = DataSql(p.dataInizio), to = DataSql(p.dataFine);
+    for (const auto& o : others) {
+        if (o.codice != p.codice) continue;
+        if (DataSql(o.dataInizio) <= to && from <= DataSql(o.dataFine)) {
+            return "Il periodo " + periodo(p) + " si sovrappone al periodo " + periodo(o) +
+                   " della stessa voce (" + str(p.codice) +
+                   "): una voce ha una sola tariffa per giorno.";
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> verifica(const Impostazioni& s) {
-    if (s.voci.empty()) return cp("Non sono state create le voci per l'imposta di soggiorno!");
-    if (s.generale.codiceIva == 0) return cp("Il codice iva non è stato selezionato!");
+    if (s.voci.empty()) return "Non sono state create le voci per l'imposta di soggiorno!";
+    if (s.generale.codiceIva == 0) return "Il codice iva non è stato selezionato!";
     auto isVoce = [&](int code) {
         for (const auto& v : s.voci) {
             if (v.codice == code) return true;
@@ -136,21 +183,41 @@ std::optional<std::string> verifica(const Impostazioni& s) {
         return false;
     };
     const Generale& g = s.generale;
-    if (!isVoce(g.codStd)) return cp("Dati incompleti");
-    for (int code : {g.codGGMax, g.codMin, g.codGrp, g.codRes, g.codFEta}) {
-        if (code != 0 && !isVoce(code))
-            return cp("la voce di riferimento non è stata selezionata!");
+    if (g.codStd == 0) return "Dati incompleti: manca " + campo("CodStd") + ".";
+    const std::pair<const char*, int> codes[] = {{"CodStd", g.codStd}, {"CodGGMax", g.codGGMax},
+                                                 {"CodMin", g.codMin}, {"CodGrp", g.codGrp},
+                                                 {"CodRes", g.codRes}, {"CodFEta", g.codFEta}};
+    for (const auto& [field, code] : codes) {
+        if (code != 0 && !isVoce(code)) {
+            return "la voce di riferimento non è stata selezionata! (" + campo(field) + ": voce " +
+                   str(code) + ")";
+        }
     }
-    if ((g.ggMax > 0 && g.codGGMax == 0) || (g.etaMin > 0 && g.codMin == 0) ||
-        (g.codFEta != 0 && g.etaDa > g.etaFinoA)) {
-        return cp("Dati incompleti");
+    if (g.ggMax > 0 && g.codGGMax == 0) {
+        return "Dati incompleti: con " + campo("GGMax") + " " + str(g.ggMax) + " manca " +
+               campo("CodGGMax") + ".";
     }
-    for (const auto& p : s.periodi) {
-        if (!isVoce(p.codice)) return cp("la voce di riferimento non è stata selezionata!");
+    if (g.etaMin > 0 && g.codMin == 0) {
+        return "Dati incompleti: con " + campo("EtaMin") + " " + str(g.etaMin) + " manca " +
+               campo("CodMin") + ".";
+    }
+    if (g.codFEta != 0 && g.etaDa > g.etaFinoA) {
+        return "Dati incompleti: " + campo("EtaDa") + " (" + str(g.etaDa) + ") è maggiore di " +
+               campo("EtaFinoA") + " (" + str(g.etaFinoA) + ").";
+    }
+    for (std::size_t i = 0; i < s.periodi.size(); ++i) {
+        const Periodo& p = s.periodi[i];
+        if (!isVoce(p.codice)) {
+            return "la voce di riferimento non è stata selezionata! (periodo " + periodo(p) +
+                   ": voce " + str(p.codice) + ")";
+        }
         if (!DataValida(p.dataInizio) || !DataValida(p.dataFine) ||
             !ConfrontaDate(p.dataInizio, p.dataFine)) {
-            return cp("le date inserite non sono corrette!");
+            return "le date inserite non sono corrette! (periodo " + periodo(p) + ")";
         }
+        const std::vector<Periodo> before(s.periodi.begin(),
+                                          s.periodi.begin() + static_cast<std::ptrdiff_t>(i));
+        if (auto overlap = sovrapposizione(before, p)) return overlap;
     }
     return std::nullopt;
 }

@@ -15,6 +15,7 @@ struct Generale {
         codRes = 0;
     std::string desRes;
     int codStd = 0, codFEta = 0, etaDa = 0, etaFinoA = 0;
+    friend bool operator==(const Generale&, const Generale&) = default;
 };
 
 struct Voce {
@@ -28,12 +29,14 @@ struct Periodo {
     std::string dataInizio;  // "dd/mm/yyyy" in the editor, yyyymmdd in IdS.mdb
     std::string dataFine;
     Currency valore;
+    friend bool operator==(const Periodo&, const Periodo&) = default;
 };
 
 struct Impostazioni {
     Generale generale;
     std::vector<Voce> voci;
     std::vector<Periodo> periodi;
+    friend bool operator==(const Impostazioni&, const Impostazioni&) = default;
 };
 
 // Billing items of department "IDS" in VociFattura.mdb, by code; and the VAT
@@ -46,8 +49,18 @@ std::vector<Voce> codiciIva();
 Impostazioni carica();
 
 // The first problem that keeps the settings from being saved, as the message
-// the user sees; nullopt when they can be saved.
+// the user sees (UTF-8, naming the field at fault); nullopt when they can be
+// saved.
 std::optional<std::string> verifica(const Impostazioni& s);
+
+// The message refusing period p when it shares a day with a period of the
+// same item in others (both named); nullopt when it overlaps none. Periods
+// are compared as given, so p itself must not be in others.
+std::optional<std::string> sovrapposizione(const std::vector<Periodo>& others, const Periodo& p);
+
+// The editor's label of a field of Generale ("CodStd" -> "Codice da applicare
+// standard"), UTF-8; the field's name when it has none.
+std::string etichetta(const std::string& field);
 
 // True when IdS.mdb is a genuine Jet file, which cannot be written.
 bool idsInFormatoJet();

@@ -8,9 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -19,6 +20,7 @@
 #include "common/formatta.h"
 #include "common/text.h"
 #include "dialogs/dialoghi.h"
+#include "dialogs/tastiera.h"
 #include "dialogs/testo_qt.h"
 
 namespace corvex::qt {
@@ -29,22 +31,25 @@ using impostazioni::Voce;
 
 namespace {
 
-// Code fields of Generale that name a tax item, with their labels.
-const std::pair<const char*, const char*> kCodici[] = {
-    {"CodStd", "Codice da applicare standard"},
-    {"CodGGMax", "Codice da applicare oltre i giorni indicati"},
-    {"CodMin", "Codice da applicare per i minori"},
-    {"CodGrp", "Codice da applicare per i gruppi"},
-    {"CodRes", "Codice da applicare per i residenti"},
-    {"CodFEta", "Codice da applicare per fasce di età"},
-};
-const std::pair<const char*, const char*> kNumeri[] = {
-    {"GGMax", "Numero di giorni massimo di applicazione"},
-    {"NConto", "N. Conto"},
-    {"EtaMin", "Età limite"},
-    {"EtaDa", "Età da"},
-    {"EtaFinoA", "Età fino a"},
-};
+// Code fields of Generale that name a tax item, and its number fields.
+const char* const kCodici[] = {"CodStd", "CodGGMax", "CodMin", "CodGrp", "CodRes", "CodFEta"};
+const char* const kNumeri[] = {"GGMax", "NConto", "EtaMin", "EtaDa", "EtaFinoA"};
+
+// A date field wide enough for the whole "gg/mm/aaaa" (or a typed date) in
+// the widget's own font and style, however the window is squeezed.
+void larghezzaData(QLineEdit* e) {
+    const QFontMetrics fm(e->font());
+    const int text = std::max(fm.horizontalAdvance(QStringLiteral("gg/mm/aaaa")),
+                              fm.horizontalAdvance(QStringLiteral("00/00/0000")));
+    const QMargins m = e->textMargins();
+    QStyleOptionFrame option;
+    option.initFrom(e);
+    option.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, e);
+    // 2 px of the line edit's own margin on each side, and the cursor.
+    const QSize contents(text + m.left() + m.right() + 2 * 2 + 2, fm.height());
+    e->setMinimumWidth(
+        e->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, e).width());
+}
 
 QString voceText(int code, const std::string& descr) {
     return QStringLiteral("%1 - %2").arg(code).arg(daCp(descr));
@@ -85,8 +90,10 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
         };
     }
     if (!conferma_) {
+        // Every question here guards against losing something: "No" is the
+        // answer a hasty Enter gives.
         conferma_ = [this](const std::string& text) {
-            return QMessageBox::question(this, windowTitle(), daCp(text)) == QMessageBox::Yes;
+            return ChiediConferma(text, "Impostazioni", false, this);
         };
     }
 
@@ -103,7 +110,7 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
     save->setAutoDefault(false);
     exit->setAutoDefault(false);
     connect(save, &QPushButton::clicked, this, [this] { salva(); });
-    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(exit, &QPushButton::clicked, this, &ISImpostazioni::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
@@ -116,6 +123,8 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
         messaggio_(std::string("Impossibile leggere IdS.mdb: ") + e.what());
     }
     mostra(current);
+    salvate_ = valori();
+    invioPremeTasti(this);
 }
 
 QWidget* ISImpostazioni::pannelloGenerale() {
@@ -127,13 +136,13 @@ QWidget* ISImpostazioni::pannelloGenerale() {
     for (const auto& v : impostazioni::codiciIva())
         iva_->addItem(voceText(v.codice, v.descrizione), v.codice);
     form->addRow(QStringLiteral("Cod. IVA"), iva_);
-    for (const auto& [field, text] : kNumeri) {
+    for (const char* field : kNumeri) {
         auto* spin = new QSpinBox(box);
         spin->setObjectName(QString::fromUtf8(field));
         spin->setRange(0, 32767);
         numbers_[field] = spin;
     }
-    for (const auto& [field, text] : kCodici) {
+    for (const char* field : kCodici) {
         auto* combo = new QComboBox(box);
         combo->setObjectName(QString::fromUtf8(field));
         codes_[field] = combo;
@@ -141,19 +150,21 @@ QWidget* ISImpostazioni::pannelloGenerale() {
     desRes_ = new QLineEdit(box);
     desRes_->setMaxLength(100);
     desRes_->setObjectName(QStringLiteral("DesRes"));
-    auto row = [&](const char* label, QWidget* w) { form->addRow(QString::fromUtf8(label), w); };
-    row("Codice da applicare standard", codes_["CodStd"]);
-    row("Numero di giorni massimo di applicazione", numbers_["GGMax"]);
-    row("Codice da applicare oltre i giorni indicati", codes_["CodGGMax"]);
-    row("N. Conto", numbers_["NConto"]);
-    row("Età limite", numbers_["EtaMin"]);
-    row("Codice da applicare per i minori", codes_["CodMin"]);
-    row("Codice da applicare per i gruppi", codes_["CodGrp"]);
-    row("Codice da applicare per i residenti", codes_["CodRes"]);
-    row("Descrizione dei residenti", desRes_);
-    row("Codice da applicare per fasce di età", codes_["CodFEta"]);
-    row("Età da", numbers_["EtaDa"]);
-    row("Età fino a", numbers_["EtaFinoA"]);
+    auto row = [&](const char* field, QWidget* w) {
+        form->addRow(QString::fromStdString(impostazioni::etichetta(field)), w);
+    };
+    row("CodStd", codes_["CodStd"]);
+    row("GGMax", numbers_["GGMax"]);
+    row("CodGGMax", codes_["CodGGMax"]);
+    row("NConto", numbers_["NConto"]);
+    row("EtaMin", numbers_["EtaMin"]);
+    row("CodMin", codes_["CodMin"]);
+    row("CodGrp", codes_["CodGrp"]);
+    row("CodRes", codes_["CodRes"]);
+    row("DesRes", desRes_);
+    row("CodFEta", codes_["CodFEta"]);
+    row("EtaDa", numbers_["EtaDa"]);
+    row("EtaFinoA", numbers_["EtaFinoA"]);
     return box;
 }
 
@@ -163,7 +174,8 @@ QWidget* ISImpostazioni::pannelloVoci() {
     items_ = new QListWidget(box);
     items_->setObjectName(QStringLiteral("VociIdS"));
     layout->addWidget(items_);
-    connect(items_, &QListWidget::itemChanged, this, [this] { aggiornaCodici(); });
+    connect(items_, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { voceCambiata(item); });
     return box;
 }
 
@@ -188,9 +200,13 @@ QWidget* ISImpostazioni::pannelloPeriodi() {
     from_ = new QLineEdit(box);
     from_->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
     from_->setMaxLength(10);
+    from_->setObjectName(QStringLiteral("DataInizio"));
     to_ = new QLineEdit(box);
     to_->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
     to_->setMaxLength(10);
+    to_->setObjectName(QStringLiteral("DataFine"));
+    larghezzaData(from_);
+    larghezzaData(to_);
     value_ = new QLineEdit(box);
     value_->setPlaceholderText(QStringLiteral("0,00"));
     add_ = new QPushButton(QStringLiteral("&Aggiungi"), box);
@@ -282,7 +298,7 @@ void ISImpostazioni::aggiornaPeriodi() {
 
 void ISImpostazioni::aggiungiPeriodo() {
     if (periodItem_->count() == 0) {
-        messaggio_(cp("la voce di riferimento non è stata selezionata!"));
+        messaggio_("la voce di riferimento non è stata selezionata! (nessuna voce scelta)");
         return;
     }
     Periodo p;
@@ -292,14 +308,18 @@ void ISImpostazioni::aggiungiPeriodo() {
     const auto value = Currency::parse(trim(aCp(value_->text())));
     if (!DataValida(p.dataInizio) || !DataValida(p.dataFine) ||
         !ConfrontaDate(p.dataInizio, p.dataFine)) {
-        messaggio_(cp("le date inserite non sono corrette!"));
+        messaggio_("le date inserite non sono corrette!");
         return;
     }
     if (!value) {
-        messaggio_(cp("Dati incompleti"));
+        messaggio_("Dati incompleti: manca «Valore» del periodo (un importo, per esempio 1,50).");
         return;
     }
     p.valore = *value;
+    if (const auto overlap = impostazioni::sovrapposizione(periodData_, p)) {
+        messaggio_(*overlap);
+        return;
+    }
     periodData_.push_back(p);
     std::stable_sort(
         periodData_.begin(), periodData_.end(), [](const Periodo& a, const Periodo& b) {
@@ -359,15 +379,16 @@ bool ISImpostazioni::salva() {
     }
     try {
         if (impostazioni::idsInFormatoJet()) {
-            if (!conferma_(cp("IdS.mdb è nel formato di un'altra versione del programma e non può "
-                              "essere modificato. Convertirlo nel formato di questo programma? "
-                              "L'originale resterà nella stessa cartella come "
-                              "IdS.mdb.jet-backup."))) {
+            if (!conferma_("IdS.mdb è nel formato di un'altra versione del programma e non può "
+                           "essere modificato. Convertirlo nel formato di questo programma? "
+                           "L'originale resterà nella stessa cartella come "
+                           "IdS.mdb.jet-backup.")) {
                 return false;
             }
             const std::string backup = impostazioni::convertiESalva(s);
-            messaggio_(cp("Impostazioni salvate. IdS.mdb è stato convertito; l'originale è ora ") +
-                       backup);
+            salvate_ = s;
+            messaggio_("Impostazioni salvate. IdS.mdb è stato convertito; l'originale è ora " +
+                       cp1252ToUtf8(backup));
             return true;
         }
         impostazioni::salva(s);
@@ -375,7 +396,52 @@ bool ISImpostazioni::salva() {
         messaggio_(std::string("Impostazioni non salvate: ") + e.what());
         return false;
     }
+    salvate_ = s;
+    messaggio_("Impostazioni salvate in IdS.mdb.");
     return true;
+}
+
+bool ISImpostazioni::modificate() const {
+    return !(valori() == salvate_);
+}
+
+void ISImpostazioni::reject() {
+    // "Esci", Esc and the close box all come here.
+    if (modificate() && !conferma_("Le modifiche non sono state salvate. Uscire senza salvarle?")) {
+        return;
+    }
+    QDialog::reject();
+}
+
+void ISImpostazioni::voceCambiata(QListWidgetItem* item) {
+    if (item->checkState() != Qt::Checked) {
+        // An item a setting or a period still uses is taken away only when
+        // the user says so: the settings would silently lose it.
+        const int code = item->data(Qt::UserRole).toInt();
+        std::vector<std::string> users;
+        for (const char* field : kCodici) {
+            if (codeOf(codes_.at(field)) == code) {
+                users.push_back("«" + impostazioni::etichetta(field) + "»");
+            }
+        }
+        const auto periods = std::count_if(periodData_.begin(), periodData_.end(),
+                                           [&](const Periodo& p) { return p.codice == code; });
+        if (periods == 1) users.push_back("1 periodo");
+        if (periods > 1) users.push_back(str(static_cast<std::int64_t>(periods)) + " periodi");
+        if (!users.empty()) {
+            std::string list;
+            for (std::size_t i = 0; i < users.size(); ++i) {
+                list += (i == 0 ? "" : i + 1 == users.size() ? " e " : ", ") + users[i];
+            }
+            if (!conferma_("La voce " + item->text().toStdString() + " è usata da " + list +
+                           ". Toglierla dalle voci dell'imposta di soggiorno?")) {
+                const QSignalBlocker block(items_);
+                item->setCheckState(Qt::Checked);
+                return;
+            }
+        }
+    }
+    aggiornaCodici();
 }
 
 }  // namespace corvex::qt

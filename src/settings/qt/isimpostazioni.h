@@ -13,6 +13,7 @@
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QSpinBox;
 
@@ -21,8 +22,8 @@ namespace corvex::qt {
 class ISImpostazioni : public QDialog {
     Q_OBJECT
   public:
-    // Messages and yes/no questions go through these (the system's message
-    // box and a question box by default).
+    // Messages and yes/no questions (UTF-8) go through these (the system's
+    // message box and question box by default).
     using Messaggio = std::function<void(const std::string& text)>;
     using Conferma = std::function<bool(const std::string& text)>;
 
@@ -31,8 +32,12 @@ class ISImpostazioni : public QDialog {
 
     // The settings as the window shows them.
     impostazioni::Impostazioni valori() const;
-    // Checks and saves; true when saved.
+    // Checks and saves; true when saved (and the user is told so).
     bool salva();
+    // True when the window shows something not saved.
+    bool modificate() const;
+    // "Esci": asks first when there are changes not saved.
+    void reject() override;
 
     // Controls, for tests.
     QComboBox* codiceIva() const { return iva_; }
@@ -54,6 +59,7 @@ class ISImpostazioni : public QDialog {
     QWidget* pannelloPeriodi();
     void mostra(const impostazioni::Impostazioni& s);
     void aggiornaCodici();
+    void voceCambiata(QListWidgetItem* item);
     void aggiornaPeriodi();
     void aggiungiPeriodo();
     void eliminaPeriodo();
@@ -73,6 +79,7 @@ class ISImpostazioni : public QDialog {
     QPushButton* add_ = nullptr;
     QPushButton* remove_ = nullptr;
     std::vector<impostazioni::Periodo> periodData_;
+    impostazioni::Impostazioni salvate_;  // as last loaded or saved
 };
 
 }  // namespace corvex::qt
