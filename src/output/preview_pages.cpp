@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "output/report_file.h"
+#include "output/righe_vista.h"
 #include "output/text_output.h"
 
 namespace corvex {
@@ -21,10 +22,13 @@ BloccoAnteprima PaginaAnteprima::blocco(std::size_t first, long limit) const {
     b.prima = std::min(first, lines_.size());
     long count = 0;
     std::size_t i = b.prima;
+    auto near = [&](std::size_t k) {
+        return k < lines_.size() ? std::string_view(lines_[k]) : std::string_view();
+    };
     while (i < lines_.size() && count < limit) {
         const std::string& line = lines_[i];
         count += static_cast<long>(line.size());
-        b.testo += PulisciRiga(line);
+        b.testo += rigaVista(line, i > 0 ? near(i - 1) : std::string_view(), near(i + 1));
         b.testo += "\r\n";
         ++i;
     }
@@ -58,7 +62,12 @@ std::vector<std::string> sostituisciBlocco(const std::vector<std::string>& origi
                                            const std::vector<std::string>& edited) {
     first = std::min(first, original.size());
     count = std::min(count, original.size() - first);
-    auto shown = [&](std::size_t k) { return PulisciRiga(original[first + k]); };
+    auto shown = [&](std::size_t k) {
+        const std::size_t i = first + k;
+        return rigaVista(
+            original[i], i > 0 ? std::string_view(original[i - 1]) : std::string_view(),
+            i + 1 < original.size() ? std::string_view(original[i + 1]) : std::string_view());
+    };
 
     std::vector<std::string> block(edited);
     // Lines the user left alone, from the start and from the end of the block,
