@@ -11,7 +11,6 @@
 #define CORVEX_RUN_DESK 1
 #endif
 #ifdef CORVEX_HAVE_GUI
-#include "output/headless.h"
 #include "output/qt/printer_output.h"
 #endif
 
@@ -47,10 +46,12 @@ int main(int argc, char** argv) {
     // are drawn on Qt's offscreen platform, so a server without a display (or
     // with a stale DISPLAY from a closed session) renders them all the same.
     if (!isSet("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    corvex::registraRenderStampante(corvex::qt::renderStampante);
+    const corvex::RenderStampante render = corvex::qt::renderStampante;
+#else
+    const corvex::RenderStampante render;  // no printer mode, no PDF without Qt
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
-    const int code = corvex::cli::run(args, std::cout, std::cerr);
+    const int code = corvex::cli::run(args, std::cout, std::cerr, render);
     std::cout.flush();
     return code;
 }

@@ -13,6 +13,7 @@
 #include "output/headless.h"
 #include "output/print_config.h"
 #include "output/report_file.h"
+#include "output/righe_vista.h"
 #include "reports/interaction.h"
 #include "settings/store.h"
 
@@ -161,11 +162,11 @@ std::string usage() {
 }
 
 int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
-              PrintMenuHandler printMenu) {
+              PrintMenuHandler printMenu, const RenderStampante& render) {
     for (const auto& n : inv.notices) err << kProgram << ": " << n << '\n';
     const std::string name = inv.entry->name;
     const bool output = wantsOutput(inv.output);
-    if (!inv.output.pdf.empty() && !renderStampanteRegistrato()) {
+    if (!inv.output.pdf.empty() && !render) {
         // Known before the report runs: do not replace the report file for nothing.
         err << kProgram << ": --pdf needs the desktop build of corvex (built with Qt 6); this one "
             << "has no PDF renderer\n";
@@ -180,9 +181,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     // and some reports carry on past failures they catch.
     std::string outputError;
     if (!printMenu && output) {
-        printMenu = [&inv, &err, &outputError] {
+        printMenu = [&inv, &err, &outputError, &render] {
             try {
-                for (const auto& done : eseguiUscita(inv.output, renderStampanteRegistrato()))
+                for (const auto& done : eseguiUscita(inv.output, {render, {}}))
                     err << kProgram << ": " << terminalText(done) << '\n';
             } catch (const std::exception& e) {
                 outputError = terminalText(e.what());
@@ -220,8 +221,8 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
                 << " is missing after the run\n";
             return DataError;
         }
-        for (const auto& line : readReportLines(file))
-            out << cp1252ToUtf8(PulisciRiga(line)) << '\n';
+        for (const auto& line : righeVista(readReportLines(file)))
+            out << cp1252ToUtf8(line) << '\n';
         out.flush();
     }
     int code = Ok;
@@ -248,7 +249,8 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     return code;
 }
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const RenderStampante& render) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         out << usage();
         return Ok;
@@ -275,7 +277,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             err << kProgram << ": " << terminalText(e.what()) << '\n';
             return DataError;
         }
-        return runReport(inv, out, err);
+        return runReport(inv, out, err, {}, render);
     }
     if (args[0] == "demo") return runDemo(rest, out, err);
     err << kProgram << ": unknown command \"" << args[0] << "\" (see corvex --help)\n";

@@ -5,13 +5,20 @@
 
 namespace corvex {
 
-// "doc/fd" + workstation number + yyyymmddhhmm + ".doc".
+// "doc/fd" + workstation number + yyyymmddhhmm + ".txt": the copy is the
+// report's code page 1252 text, so it opens as text, never as a word
+// processor's document.
 std::string nomeCopiaArchivio();
 
+struct CopiaArchivio {
+    std::string nome;    // the copy made; empty when none was made
+    std::string errore;  // why not (UTF-8); empty when made or when there is no report file
+};
+
 // Creates "doc" when missing and copies the report file there under
-// nomeCopiaArchivio(). Returns the copy's name, or an empty text when the
-// report file is missing or the copy fails (the print menu goes on without).
-std::string creaCopiaArchivio();
+// nomeCopiaArchivio(). A copy of the same minute is never replaced: the next
+// free name "-2", "-3"... before the extension is taken instead.
+CopiaArchivio creaCopiaArchivio();
 
 // Where a PDF of the report goes: device itself when it names a .pdf file,
 // else the archive copy's name with ".pdf" in place of its extension (or

@@ -11,13 +11,19 @@ namespace corvex {
 // "e-mail" + workstation number + ".txt".
 std::string nomeFileEMail();
 
-// The mail file's content: "OGGETTO", the text as shown (its lines already
-// end with CRLF) and one more CRLF.
-std::string contenutoEMail(std::string_view testo);
+// The subject of a report's mail: its title line, the first line that holds
+// a date (the period), blanks collapsed and bold marks dropped; else its
+// first line that is not blank; "OGGETTO" for an empty report. Code page 1252.
+std::string oggettoEMail(const std::vector<std::string>& reportLines);
 
-// Writes contenutoEMail(testo) into nomeFileEMail() in the current directory
-// (replacing it) and returns the file name. Throws std::runtime_error naming
-// the file when it cannot be written.
+// The mail file's content: the subject line, the text as shown (its lines
+// already end with CRLF) and one more CRLF.
+std::string contenutoEMail(std::string_view oggetto, std::string_view testo);
+
+// Writes contenutoEMail into nomeFileEMail() in the current directory
+// (replacing it), the subject taken from the report file, and returns the
+// file name. Throws std::runtime_error naming the file when it cannot be
+// written.
 std::string scriviFileEMail(std::string_view testo);
 
 // The names the suite's mail program goes by.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "output/report_file.h"
+#include "output/righe_vista.h"
 #include "output/text_output.h"
 
 namespace corvex {
@@ -73,8 +74,11 @@ BloccoAnteprima PaginaAnteprima::tratto(std::size_t first, std::size_t end) cons
     BloccoAnteprima b;
     b.prima = std::min(first, lines_.size());
     end = std::clamp(end, b.prima, lines_.size());
+    auto near = [&](std::size_t k) {
+        return k < lines_.size() ? std::string_view(lines_[k]) : std::string_view();
+    };
     for (std::size_t i = b.prima; i < end; ++i) {
-        b.testo += PulisciRiga(lines_[i]);
+        b.testo += rigaVista(lines_[i], i > 0 ? near(i - 1) : std::string_view(), near(i + 1));
         b.testo += "\r\n";
     }
     b.righe = end - b.prima;
@@ -146,7 +150,12 @@ std::vector<std::string> sostituisciBlocco(const std::vector<std::string>& origi
                                            const std::vector<std::string>& edited) {
     first = std::min(first, original.size());
     count = std::min(count, original.size() - first);
-    auto shown = [&](std::size_t k) { return PulisciRiga(original[first + k]); };
+    auto shown = [&](std::size_t k) {
+        const std::size_t i = first + k;
+        return rigaVista(
+            original[i], i > 0 ? std::string_view(original[i - 1]) : std::string_view(),
+            i + 1 < original.size() ? std::string_view(original[i + 1]) : std::string_view());
+    };
 
     std::vector<std::string> block(edited);
     // Lines the user left alone, from the start and from the end of the block,

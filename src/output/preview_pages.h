@@ -19,7 +19,7 @@ constexpr long kLimiteBlocco = 26000;
 struct BloccoAnteprima {
     std::size_t prima = 0;  // index of its first line in the file
     std::size_t righe = 0;  // number of lines
-    std::string testo;      // cleaned lines, each ended by CRLF
+    std::string testo;      // lines as the views show them (rigaVista), each ended by CRLF
     bool altro = false;     // more lines follow in the file
 };
 
@@ -57,7 +57,7 @@ std::vector<std::string> righeTesto(std::string_view text);
 
 // The file's lines after the block [first, first + count) was edited into
 // edited: the block's lines are replaced, the lines before and after it stay.
-// An edited line equal to the cleaned form of the original line it stands
+// An edited line equal to the shown form of the original line it stands
 // for (matched from the block's start and from its end) keeps the original
 // bytes, so bold marks and accented capitals the preview hides survive.
 std::vector<std::string> sostituisciBlocco(const std::vector<std::string>& original,

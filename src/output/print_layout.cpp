@@ -1,6 +1,6 @@
 #include "output/print_layout.h"
 
-#include "output/report_file.h"
+#include "output/righe_vista.h"
 
 namespace corvex {
 
@@ -87,13 +87,15 @@ std::vector<PaginaStampa> impaginaStampante(const std::vector<std::string>& line
     PageBuilder pages(config, misure);
     pages.openPage(true);
     bool pageFull = false;  // the page is complete; the next line opens a new one
-    for (const auto& raw : lines) {
-        if (raw == "\f") {
+    // Frames and letters as the views show them; bold marks stay for the runs.
+    const std::vector<std::string> shown =
+        config.senzaPulizia() ? lines : righeVista(lines, /*keepBold=*/true);
+    for (const auto& text : shown) {
+        if (text == "\f") {
             pageFull = true;
             continue;
         }
-        RigaStampa line{RigaStampa::Tipo::Corpo, pages.body(),
-                        segmentiGrassetto(config.senzaPulizia() ? raw : Converti2(raw))};
+        RigaStampa line{RigaStampa::Tipo::Corpo, pages.body(), segmentiGrassetto(text)};
         if (pageFull || pages.wouldOverflow(line)) {
             pages.openPage(false);
             pageFull = false;

@@ -43,9 +43,9 @@ struct MisurePagina {
 // opening line, at the compressed size) and the top margin, then the body
 // at the chosen size; a page ends when its line count (margin included)
 // reaches the page length, when the next line would not fit the printable
-// height, or at a line that is exactly one form feed. Lines are mapped with
-// Converti2 unless the options hold "K". An empty report gives one page with
-// the opening line and the margin; no page is added after the last line.
+// height, or at a line that is exactly one form feed. Lines are drawn as the
+// views show them (righeVista, bold marks kept) unless the options hold "K". An empty report gives
+// one page with the opening line and the margin; no page is added after the last line.
 std::vector<PaginaStampa> impaginaStampante(const std::vector<std::string>& lines,
                                             const ConfigStampa& config,
                                             const MisurePagina* misure = nullptr);

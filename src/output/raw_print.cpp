@@ -130,17 +130,6 @@ TipoDestinazioneRaw classificaDestinazioneRaw(const std::string& device, bool is
     return TipoDestinazioneRaw::File;
 }
 
-std::vector<std::string> codeDiStampa() {
-    std::vector<std::string> out;
-#ifdef CORVEX_HAVE_CUPS
-    cups_dest_t* dests = nullptr;
-    const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    for (int i = 0; i < n; ++i) out.emplace_back(dests[i].name);
-    cupsFreeDests(n, dests);
-#endif
-    return out;
-}
-
 std::string inviaRaw(const std::string& device, const std::string& bytes,
                      const std::string& title) {
     const std::string name = trim(device);

@@ -27,9 +27,6 @@ enum class TipoDestinazioneRaw {
 
 TipoDestinazioneRaw classificaDestinazioneRaw(const std::string& device, bool isQueue);
 
-// Names of the system's print queues (empty without print-queue support).
-std::vector<std::string> codeDiStampa();
-
 // Sends raw bytes to device as classified above. title names the job.
 // Throws std::runtime_error with a message naming the device and the cause
 // (a Windows device name included). Returns a short description of what was

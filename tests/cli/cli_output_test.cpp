@@ -17,6 +17,7 @@
 #include "output/csv.h"
 #include "output/headless.h"
 #include "output/report_file.h"
+#include "output/righe_vista.h"
 
 namespace corvex::cli {
 namespace {
@@ -93,23 +94,21 @@ void destinations() {
 
 class OutputTest : public testing::DataFolderTest {
   protected:
-    void TearDown() override {
-        registraRenderStampante({});
-        DataFolderTest::TearDown();
-    }
     int runFake(const std::vector<std::string>& args) {
         out_.str("");
         err_.str("");
-        return runReport(parseReportArgs(args, outputCatalog()), out_, err_);
+        return runReport(parseReportArgs(args, outputCatalog()), out_, err_, {}, render_);
     }
     // A renderer that records what it was asked to draw.
     void fakeRenderer() {
-        registraRenderStampante([this](const ConfigStampa& c, const std::vector<std::string>& lines,
-                                       const std::string& path) {
+        render_ = [this](const ConfigStampa& c, const std::vector<std::string>& lines,
+                         const std::string& path) {
             renders_.push_back({c, lines, path});
             if (!path.empty()) std::ofstream(path) << "%PDF-fake\n";
-        });
+            return PaginaScelta{};
+        };
     }
+    RenderStampante render_;
     struct Render {
         ConfigStampa config;
         std::vector<std::string> lines;
@@ -123,7 +122,8 @@ TEST_F(OutputTest, CsvIsTheExportOfTheReportFileAndStdoutStaysClean) {
     writeFile("SeparatoreXLS.txt", ";\r\n,\r\nE\r\n");
     ASSERT_EQ(runFake({"writes", "--csv"}), Ok) << err_.str();
     EXPECT_EQ(out_.str(), "");
-    EXPECT_NE(err_.str().find("CSV: fd7.csv"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("CSV: " + percorsoCompleto("fd7.csv")), std::string::npos)
+        << err_.str();
     const std::string csv = slurp("fd7.csv");
     ASSERT_FALSE(csv.empty());
     // Byte for byte what the print menu's CSV button writes.
@@ -199,7 +199,9 @@ TEST_F(OutputTest, PdfTakesTheSettingsTheDesksPdfButtonWouldTake) {
     EXPECT_TRUE(renders_[0].config.fronteRetro);
     EXPECT_FALSE(renders_[0].config.compressa);
     EXPECT_EQ(renders_[0].lines, readReportLines(reportFileName()));
-    EXPECT_NE(err_.str().find("PDF: a.pdf"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("PDF: " + percorsoCompleto("a.pdf")), std::string::npos)
+        << err_.str();
+    EXPECT_NE(err_.str().find("Nessuna stampante PDF impostata"), std::string::npos);
     EXPECT_EQ(out_.str(), "");
 
     // The last destination whose name holds "PDF", else the one named.
@@ -320,7 +322,7 @@ TEST_F(ExecutableOutputTest, PdfOfADemoReportHoldsItsLines) {
     ASSERT_EQ(runCorvex(report + " --pdf 'riepilogo dicembre.pdf' --landscape", "hotel", now), 0)
         << slurp("err.txt");
     EXPECT_EQ(slurp("out.txt"), "");
-    EXPECT_NE(slurp("err.txt").find("PDF: riepilogo dicembre.pdf"), std::string::npos)
+    EXPECT_NE(slurp("err.txt").find("/hotel/riepilogo dicembre.pdf"), std::string::npos)
         << slurp("err.txt");
     ASSERT_TRUE(std::filesystem::exists("hotel/riepilogo dicembre.pdf"));
     ASSERT_EQ(std::system("pdftotext -layout 'hotel/riepilogo dicembre.pdf' pdf.txt"), 0);
@@ -346,8 +348,8 @@ TEST_F(ExecutableOutputTest, PdfOfADemoReportHoldsItsLines) {
     }
     std::size_t at = 0;
     int checked = 0;
-    for (const auto& raw : readReportLines("hotel/fd7")) {
-        const std::string line = collapse(cp1252ToUtf8(PulisciRiga(raw)));
+    for (const auto& raw : righeVista(readReportLines("hotel/fd7"))) {
+        const std::string line = collapse(cp1252ToUtf8(raw));
         if (line.empty()) continue;
         const auto found = pdf.find(line, at);
         ASSERT_NE(found, std::string::npos) << "line \"" << line << "\" not in the PDF:\n" << pdf;

@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <filesystem>
 
+#include "output/mail.h"
 #include "output/qt/anteprima.h"
+#include "output/qt/desktop.h"
 #include "output/qt/menu_stampa.h"
 #include "output/qt/printer_output.h"
 #include "support/data_folder.h"
@@ -99,28 +103,34 @@ TEST_F(OutputWindows, PreviewMailWritesTheMailFileAndStartsTheProgram) {
     });
     a.tasto(5)->click();
     EXPECT_EQ(started, "e-mail1.txt");
-    EXPECT_EQ(dir.readFile("e-mail1.txt"), "OGGETTO\r\nuno\r\ndue\r\n\r\n");
+    // The subject line names the report (its first line here, no period).
+    EXPECT_EQ(dir.readFile("e-mail1.txt"), "uno\r\nuno\r\ndue\r\n\r\n");
 }
 
 struct MenuRecorder {
-    std::vector<QString> opened, warnings, messages;
+    std::vector<QString> opened, messages;
     std::vector<std::pair<ConfigStampa, std::string>> renders;
     std::vector<std::string> raws;
     QStringList printers;
+    bool openerFails = false;  // the program that opens files exits with an error
+    PaginaScelta page;         // what the renderer reports
 
     ServiziMenuStampa servizi() {
         ServiziMenuStampa s;
-        s.apri = [this](const QString& p) {
+        s.apri = [this](const QString& p, const FallimentoAiuto& onFailure) {
             opened.push_back(p);
-            return true;
+            if (openerFails) onFailure(QStringLiteral("xdg-open non riuscito: ") + p);
         };
-        s.avviso = [this](const QString& t, const QString&) { warnings.push_back(t); };
         s.messaggio = [this](const QString& t) { messages.push_back(t); };
         s.anteprima = [](QWidget*) {};
         s.stampanti = [this] { return printers; };
-        s.render = [this](const ConfigStampa& c, const std::vector<std::string>&,
-                          const std::string& pdf) { renders.emplace_back(c, pdf); };
-        s.raw = [this](const std::string& device, const std::string& bytes, const std::string&) {
+        s.uscita.render = [this](const ConfigStampa& c, const std::vector<std::string>&,
+                                 const std::string& pdf) {
+            renders.emplace_back(c, pdf);
+            return page;
+        };
+        s.uscita.raw = [this](const std::string& device, const std::string& bytes,
+                              const std::string&) {
             raws.push_back(device + ":" + bytes);
             return std::string("ok");
         };
@@ -154,8 +164,11 @@ TEST_F(OutputWindows, MenuListsDestinationsPrintersAndMakesTheArchiveCopy) {
     EXPECT_EQ(menu.combo2()->itemText(0), QStringLiteral("<nessuna stampante>"));
     EXPECT_EQ(menu.combo2()->currentText(), QString());
     EXPECT_FALSE(menu.compressa()->isChecked());
-    EXPECT_EQ(menu.copiaArchivio(), "doc/fd1202612070905.doc");
-    EXPECT_EQ(dir.readFile("doc/fd1202612070905.doc"), "riga\r\n");
+    EXPECT_EQ(menu.copiaArchivio(), "doc/fd1202612070905.txt");
+    EXPECT_EQ(dir.readFile("doc/fd1202612070905.txt"), "riga\r\n");
+    // A second menu in the same minute keeps the first copy.
+    MenuStampa again(nullptr, rec.servizi());
+    EXPECT_EQ(again.copiaArchivio(), "doc/fd1202612070905-2.txt");
     for (int i = 0; i < 6; ++i) {
         EXPECT_FALSE(menu.tasto(i)->icon().isNull()) << i;
         EXPECT_FALSE(menu.tasto(i)->toolTip().isEmpty()) << i;
@@ -170,9 +183,16 @@ TEST_F(OutputWindows, MenuListsDestinationsPrintersAndMakesTheArchiveCopy) {
     ASSERT_EQ(rec.renders.size(), 1u);
     EXPECT_EQ(rec.renders[0].first.dispositivo, "dev1");
     EXPECT_EQ(rec.renders[0].second, "");
+    EXPECT_EQ(menu.stato()->text(), QStringLiteral("Stampa: Laser inviata alla stampante dev1"));
     menu.combo2()->setEditText(QStringLiteral("  HP  "));
+    rec.page = {true, true, 8.5, 141};
     menu.Tst(3);
     EXPECT_EQ(rec.renders[1].first.dispositivo, "HP");
+    // The page changed to fit the widest line: the status line says how.
+    EXPECT_TRUE(menu.stato()->text().contains(
+        QStringLiteral("la riga più larga (141 caratteri) non entrava nella pagina: stampa "
+                       "orizzontale con carattere di 8,5 punti")))
+        << menu.stato()->text().toStdString();
 }
 
 TEST_F(OutputWindows, PdfButtonTakesTheLastPdfDestination) {
@@ -184,22 +204,48 @@ TEST_F(OutputWindows, PdfButtonTakesTheLastPdfDestination) {
     ASSERT_EQ(rec.renders.size(), 1u);
     EXPECT_EQ(rec.renders[0].first.destinazione, "PDF due");
     EXPECT_TRUE(rec.renders[0].first.modoStampante);
-    // Beside the archive copy, and opened.
-    EXPECT_EQ(rec.renders[0].second,
-              std::filesystem::path(menu.copiaArchivio()).replace_extension(".pdf").string());
+    // Beside the archive copy, told and opened.
+    const std::string pdf =
+        std::filesystem::path(menu.copiaArchivio()).replace_extension(".pdf").string();
+    EXPECT_EQ(rec.renders[0].second, pdf);
+    const QString full = QString::fromStdString(std::filesystem::absolute(pdf).string());
+    EXPECT_EQ(menu.stato()->text(), QStringLiteral("PDF: ") + full);
     ASSERT_EQ(rec.opened.size(), 1u);
-    EXPECT_TRUE(rec.opened[0].endsWith(QStringLiteral(".pdf")));
+    EXPECT_EQ(rec.opened[0], full);
+
+    // A viewer that exits with an error is told with the file to open by hand.
+    rec.openerFails = true;
+    menu.Tst(2);
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_TRUE(rec.messages[0].contains(full));
+    EXPECT_EQ(menu.stato()->text(), rec.messages[0]);
 }
 
-TEST_F(OutputWindows, PdfButtonWithoutPdfDestinationWarns) {
+TEST_F(OutputWindows, PdfButtonWithoutPdfDestinationUsesTheDefaultsAsTheCommandLine) {
     dir.writeFile("fd1", "riga\r\n");
     destinations({"Laser", "stampa pdf"});
     MenuRecorder rec;
     MenuStampa menu(nullptr, rec.servizi());
     menu.Tst(2);
+    ASSERT_EQ(rec.renders.size(), 1u);
+    EXPECT_EQ(rec.renders[0].first.destinazione, "");
+    EXPECT_EQ(rec.renders[0].first.dimensioneCorpo, 10);
+    EXPECT_TRUE(rec.messages.empty());
+    EXPECT_TRUE(menu.stato()->text().startsWith(QStringLiteral("Nessuna stampante PDF impostata")));
+}
+
+TEST_F(OutputWindows, EveryOutputRefusesAMissingReportFileAlike) {
+    insertRow(
+        "Stampanti.mdb", "Stampanti",
+        {{"NumeroHotel", 1}, {"Destinazione", "Aghi"}, {"Linea", "aghi.prn"}, {"TipoStampa", "2"}});
+    MenuRecorder rec;
+    MenuStampa menu(nullptr, rec.servizi());
+    for (int button : {1, 2, 3}) menu.Tst(button);
+    EXPECT_TRUE(rec.raws.empty());  // no start sequence sent alone
     EXPECT_TRUE(rec.renders.empty());
-    ASSERT_EQ(rec.warnings.size(), 1u);
-    EXPECT_EQ(rec.warnings[0], QStringLiteral("Nessuna stampante PDF impostata!"));
+    EXPECT_FALSE(dir.exists("fd1.csv"));
+    ASSERT_EQ(rec.messages.size(), 3u);
+    for (const auto& m : rec.messages) EXPECT_TRUE(m.contains(QStringLiteral("fd1 non esiste")));
 }
 
 TEST_F(OutputWindows, MenuWithoutDestinationsStaysOpenAndSaysSo) {
@@ -217,10 +263,12 @@ TEST_F(OutputWindows, MenuWithoutDestinationsStaysOpenAndSaysSo) {
     // CSV and archive copy still work.
     menu.Tst(1);
     EXPECT_EQ(dir.readFile("fd1.csv"), "a , b\r\n");
+    EXPECT_TRUE(menu.stato()->text().startsWith(QStringLiteral("CSV: /")));
+    EXPECT_TRUE(menu.stato()->text().endsWith(QStringLiteral("/fd1.csv")));
     menu.Tst(0);
     ASSERT_EQ(rec.opened.size(), 2u);
-    EXPECT_EQ(rec.opened[0], QStringLiteral("fd1.csv"));
-    EXPECT_TRUE(rec.opened[1].startsWith(QStringLiteral("doc/fd1")));
+    EXPECT_TRUE(rec.opened[0].endsWith(QStringLiteral("/fd1.csv")));
+    EXPECT_TRUE(rec.opened[1].contains(QStringLiteral("/doc/fd1")));
     menu.Tst(5);
     EXPECT_FALSE(menu.isVisible());
 }
@@ -272,10 +320,90 @@ TEST_F(OutputWindows, PdfHoldsTheLinesAndABoldFace) {
     EXPECT_TRUE(text.contains(QStringLiteral("Riga numero 1\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("Riga numero 70")));
     EXPECT_TRUE(text.contains(QStringLiteral("GRASSETTO")));
-    EXPECT_TRUE(text.contains(QStringLiteral("CITTà")));  // accented capitals mapped
+    EXPECT_TRUE(text.contains(QStringLiteral("CITTÀ")));  // letters stay letters
     EXPECT_EQ(text.count(QLatin1Char('\f')), 2);          // 60 lines per page: two pages
     const QString fonts = run(QStringLiteral("pdffonts"), {QStringLiteral("out.pdf")});
     EXPECT_TRUE(fonts.contains(QStringLiteral("Bold"))) << fonts.toStdString();
+}
+
+TEST_F(OutputWindows, AHelperThatExitsWithAnErrorIsToldWithTheFile) {
+    dir.writeFile("fd1", "Riepilogo dal 01/03/2025 al 31/03/2025\r\n");
+    dir.writeFile("guasto.sh", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions("guasto.sh", std::filesystem::perms::owner_all);
+    struct Case {
+        QString program;
+        QString told;
+    };
+    for (const Case& c : {Case{QStringLiteral("./guasto.sh"), QStringLiteral("codice 3")},
+                          Case{QStringLiteral("./manca.sh"), QStringLiteral("non si avvia")}}) {
+        QString problem;
+        avviaAiuto(c.program, {}, QStringLiteral("fd1.csv"),
+                   [&](const QString& p) { problem = p; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !problem.isEmpty(); }, 10000))
+            << c.told.toStdString();
+        EXPECT_TRUE(problem.contains(c.told)) << problem.toStdString();
+        EXPECT_TRUE(problem.endsWith(QDir::current().absoluteFilePath(QStringLiteral("fd1.csv"))))
+            << problem.toStdString();
+    }
+
+    // The mail composer: the report's title as subject, the mail file
+    // attached, and its failure told with the file.
+    const QByteArray path = qgetenv("PATH");
+    dir.writeFile("xdg-email", "#!/bin/sh\necho \"$@\" > argomenti.txt\nexit 1\n");
+    std::filesystem::permissions("xdg-email", std::filesystem::perms::owner_all);
+    qputenv("PATH", QDir::currentPath().toUtf8() + ":" + path);
+    QString problem;
+    const std::string file = scriviFileEMail("testo\r\n");
+    EXPECT_EQ(avviaPostaCon(file, QString(), [&](const QString& p) { problem = p; }), QString());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !problem.isEmpty(); }, 10000));
+    qputenv("PATH", path);
+    EXPECT_TRUE(problem.contains(QDir::current().absoluteFilePath(QStringLiteral("e-mail1.txt"))))
+        << problem.toStdString();
+    const std::string args = dir.readFile("argomenti.txt");
+    EXPECT_NE(args.find("--subject Riepilogo dal 01/03/2025 al 31/03/2025"), std::string::npos)
+        << args;
+    EXPECT_NE(args.find("--attach /"), std::string::npos) << args;
+}
+
+// The widest line of each report, in characters: on paper and in a PDF no
+// character may be lost, whatever the report.
+TEST_F(OutputWindows, ThePageFitsEveryReportsWidestLine) {
+    if (!haveTool("pdftotext")) GTEST_SKIP() << "poppler-utils not installed";
+    struct Width {
+        const char* report;
+        std::size_t chars;
+    };
+    const Width widths[] = {
+        {"guests-present", 63}, {"arrivals", 86},         {"summary", 89},
+        {"departures", 78},     {"daily-check", 111},     {"accrued", 109},
+        {"fiscal-detail", 141}, {"takings-register", 86}, {"cash-table", 149},
+    };
+    for (const bool compressed : {false, true}) {
+        for (const Width& w : widths) {
+            ConfigStampa c;
+            c.modoStampante = true;
+            c.dimensioneApertura = 8;
+            c.dimensioneCorpo = compressed ? 8 : 12;
+            // A line with no blank: every tenth character names its decade.
+            std::string line;
+            for (std::size_t i = 0; i < w.chars; ++i) {
+                line += i % 10 == 0 ? static_cast<char>('A' + i / 10 % 26)
+                                    : static_cast<char>('0' + i % 10);
+            }
+            const PaginaScelta page = renderStampante(c, {"Titolo", line, "fine"}, "fit.pdf");
+            const QString text =
+                run(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), QStringLiteral("fit.pdf"), QStringLiteral("-")});
+            EXPECT_TRUE(text.contains(QString::fromStdString(line)))
+                << w.report << " " << w.chars << ":\n"
+                << text.toStdString();
+            EXPECT_EQ(page.larghezza, w.chars);
+            if (page.adattata) {
+                EXPECT_TRUE(page.orizzontale) << w.report;
+                EXPECT_LE(page.corpo, c.dimensioneCorpo) << w.report;
+            }
+        }
+    }
 }
 
 TEST(PrinterFonts, CourierNewResolvesToAMetricCompatibleFace) {

@@ -22,35 +22,13 @@
 #include "output/qt/menu_stampa.h"
 #include "output/qt/printer_output.h"
 #include "output/report_file.h"
+#include "output/righe_vista.h"
 #include "reports/catalog.h"
 #include "settings/qt/isimpostazioni.h"
 #include "support/data_folder.h"
 
 namespace corvex::qt {
 namespace {
-
-// A page of the period summary as the demo hotel prints it.
-std::string sampleReport() {
-    std::string s;
-    auto line = [&](const std::string& l) { s += l + "\r\n"; };
-    line(
-        "\xE7"
-        "Hotel Demo - Riepilogo imposte maturate nel periodo\xE7");
-    line("Dal 01/12/2025 al 31/12/2025         Camere da 101 a ZZZZZZ");
-    line("");
-    line("Data        Presenze   Esenti   Imposta maturata   Imposta addebitata");
-    line("----------------------------------------------------------------------");
-    for (int d = 1; d <= 31; ++d) {
-        char buf[128];
-        std::snprintf(buf, sizeof buf, "%02d/12/2025   %8d %8d %18s %20s", d, 40 + d % 7, d % 3,
-                      (std::to_string(80 + d % 7 * 2) + ",00").c_str(),
-                      (std::to_string(78 + d % 5 * 2) + ",00").c_str());
-        line(buf);
-    }
-    line("----------------------------------------------------------------------");
-    line("\xE7Totale\xE7       1.457       31           2.604,00             2.542,00");
-    return s;
-}
 
 class Silent : public Interaction {
   public:
@@ -63,18 +41,17 @@ class Silent : public Interaction {
     void showPrintMenu() override {}
 };
 
-// The demo hotel's period summary for December, or the sample page while
-// that report is not built.
-void writeReport(test::TempDataFolder& dir) {
-    try {
-        ReportRequest r;
-        r.dal = "01/12/2025";
-        r.al = "31/12/2025";
-        Silent io;
-        findReport("summary")->run(r, io);
-    } catch (const std::exception&) {
-        dir.writeFile("fd1", sampleReport());
-    }
+// The demo hotel's period summary for December. A failing report fails the
+// test: the pictures show the program's own output, never a made-up page.
+void writeReport() {
+    ReportRequest r;
+    r.dal = "01/12/2025";
+    r.al = "31/12/2025";
+    Silent io;
+    const ReportEntry* summary = findReport("summary");
+    ASSERT_NE(summary, nullptr);
+    ASSERT_NO_THROW(summary->run(r, io));
+    ASSERT_TRUE(reportFileExists("fd1"));
 }
 
 void save(QWidget& w, const char* name) {
@@ -96,7 +73,7 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
     demo::generate(dir.path(), {demo::Size::Small, 1});
     ::setenv("CORVEX_NOW", "31/12/2025 18:00", 1);
     ::setenv("PCLocal", "1", 1);
-    writeReport(dir);
+    ASSERT_NO_FATAL_FAILURE(writeReport());
 
     desk::ISDeskTop desk;
     // The focus ring where date, Enter, date, Enter leaves it.
@@ -133,18 +110,18 @@ TEST(DemoReportPdf, HoldsTheReportLines) {
     demo::generate(dir.path(), {demo::Size::Small, 1});
     ::setenv("CORVEX_NOW", "31/12/2025 18:00", 1);
     ::setenv("PCLocal", "1", 1);
-    writeReport(dir);
+    ASSERT_NO_FATAL_FAILURE(writeReport());
     RichiestaUscita r;
     r.pdf = "demo.pdf";
-    eseguiUscita(r, renderStampante);
+    eseguiUscita(r, {renderStampante, {}});
     QProcess p;
     p.start(QStringLiteral("pdftotext"),
             {QStringLiteral("-layout"), QStringLiteral("demo.pdf"), QStringLiteral("-")});
     ASSERT_TRUE(p.waitForFinished(20000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     int found = 0, checked = 0;
-    for (const auto& line : readReportLines("fd1")) {
-        const QString t = QString::fromStdString(cp1252ToUtf8(PulisciRiga(line))).trimmed();
+    for (const auto& line : righeVista(readReportLines("fd1"))) {
+        const QString t = QString::fromStdString(cp1252ToUtf8(line)).trimmed();
         if (t.isEmpty()) continue;
         ++checked;
         // pdftotext may widen runs of blanks; compare the words.

@@ -57,8 +57,9 @@ TEST(PaginaAnteprima, ShowsLinesCleaned) {
     p.imposta(
         {"\xE7"
          "Totale\xE7",
-         "\xC0"});
-    EXPECT_EQ(p.blocco(0, kLimitePrimoBlocco).testo, "Totale\r\n\xE0\r\n");
+         "\xC0 \xDA\xC4"});
+    // Bold marks dropped, a frame drawn with rules, a letter kept.
+    EXPECT_EQ(p.blocco(0, kLimitePrimoBlocco).testo, "Totale\r\n\xC0 --\r\n");
 }
 
 TEST(PaginaAnteprima, MissingAndEmptyReports) {
@@ -87,14 +88,13 @@ TEST(SostituisciBlocco, EditOfALaterBlockKeepsTheRestOfTheReport) {
 }
 
 TEST(SostituisciBlocco, UnchangedLinesKeepTheirOriginalBytes) {
-    const std::vector<std::string> original = {"\xE7Titolo\xE7", "CITT\xC0", "riga",
+    const std::vector<std::string> original = {"\xE7Titolo\xE7", "\xDA\xC4\xBF", "riga",
                                                "\xE7"
                                                "fine\xE7"};
     // The user inserts a line in the middle; the lines around it are shown
-    // cleaned and come back with their marks and capitals.
-    const auto out =
-        sostituisciBlocco(original, 0, 4, {"Titolo", "CITT\xE0", "riga", "nuova", "fine"});
-    EXPECT_EQ(out, (std::vector<std::string>{"\xE7Titolo\xE7", "CITT\xC0", "riga", "nuova",
+    // cleaned and come back with their marks and frame bytes.
+    const auto out = sostituisciBlocco(original, 0, 4, {"Titolo", "---", "riga", "nuova", "fine"});
+    EXPECT_EQ(out, (std::vector<std::string>{"\xE7Titolo\xE7", "\xDA\xC4\xBF", "riga", "nuova",
                                              "\xE7"
                                              "fine\xE7"}));
 }

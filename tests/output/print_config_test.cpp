@@ -149,6 +149,8 @@ TEST(EseguiUscita, CsvAndRawPrintWithoutWindows) {
     r.stampa = "Aghi";
     const auto done = eseguiUscita(r, {});
     ASSERT_EQ(done.size(), 2u);
+    EXPECT_EQ(done[0], "CSV: " + percorsoCompleto("fd4.csv"));
+    EXPECT_EQ(done[1], "Stampa: Aghi, scritto nel file " + percorsoCompleto("aghi.prn"));
     EXPECT_EQ(dir.readFile("fd4.csv"),
               "Totale  \x80"
               "1.00\r\n");
@@ -163,6 +165,23 @@ TEST(EseguiUscita, CsvAndRawPrintWithoutWindows) {
     r = {};
     r.stampa = "Manca";
     EXPECT_THROW(eseguiUscita(r, {}), std::runtime_error);
+
+    // Without the report file no output starts: no start sequence alone on
+    // the printer, no empty CSV.
+    std::remove("fd4");
+    std::remove("aghi.prn");
+    std::remove("fd4.csv");
+    r = {};
+    r.csv = true;
+    r.stampa = "Aghi";
+    try {
+        eseguiUscita(r, {});
+        ADD_FAILURE() << "no error without the report file";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("fd4 non esiste"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(dir.exists("aghi.prn"));
+    EXPECT_FALSE(dir.exists("fd4.csv"));
 }
 
 TEST(EseguiUscita, PdfSettingsFollowTheDestinationOrTheDefaults) {
@@ -171,15 +190,23 @@ TEST(EseguiUscita, PdfSettingsFollowTheDestinationOrTheDefaults) {
     dir.writeFile("fd1", "riga\r\n");
     ConfigStampa seen;
     std::string seenPath;
-    RenderStampante render = [&](const ConfigStampa& c, const std::vector<std::string>& lines,
-                                 const std::string& path) {
+    ServiziUscita render;
+    render.render = [&](const ConfigStampa& c, const std::vector<std::string>& lines,
+                        const std::string& path) {
         seen = c;
         seenPath = path;
         EXPECT_EQ(lines, (std::vector<std::string>{"riga"}));
+        return PaginaScelta{true, true, 7.5, 141};
     };
     RichiestaUscita r;
     r.pdf = "a.pdf";
-    eseguiUscita(r, render);
+    // Without a PDF destination the defaults, said so; the page change is told.
+    const auto done = eseguiUscita(r, render);
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_NE(done[0].find("Nessuna stampante PDF impostata"), std::string::npos);
+    EXPECT_EQ(done[1], "PDF: " + percorsoCompleto("a.pdf") +
+                           " (la riga più larga (141 caratteri) non entrava nella pagina: "
+                           "stampa orizzontale con carattere di 7,5 punti)");
     EXPECT_TRUE(seen.modoStampante);
     EXPECT_EQ(seen.dimensioneCorpo, 10);
     EXPECT_EQ(seen.margineSuperiore, 0);

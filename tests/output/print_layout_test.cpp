@@ -87,11 +87,12 @@ TEST(ImpaginaStampante, NewPageWhenTheNextLineWouldNotFit) {
 }
 
 TEST(ImpaginaStampante, FormFeedLineEndsThePageAndMappingFollowsOptionK) {
+    // A letter stays a letter, a lone bar is a frame (as the views show them).
     const std::vector<std::string> lines = {"\xC0", "\f", "\xB3"};
     auto c = printerConfig(60, 0);
     auto pages = impaginaStampante(lines, c);
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[0].righe[1].segmenti[0].testo, "\xE0");
+    EXPECT_EQ(pages[0].righe[1].segmenti[0].testo, "\xC0");
     EXPECT_EQ(pages[1].righe[1].segmenti[0].testo, "|");
     c.opzioni = "K";
     pages = impaginaStampante(lines, c);

@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QToolButton>
@@ -50,9 +50,6 @@ constexpr ButtonText kButtons[6] = {
 ServiziMenuStampa serviziMenuStampa() {
     ServiziMenuStampa s;
     s.apri = apriFile;
-    s.avviso = [](const QString& text, const QString& title) {
-        QMessageBox::warning(QApplication::activeWindow(), title, text);
-    };
     s.messaggio = [](const QString& text) {
         MostraMessaggio(aCp(text), "Stampa", QApplication::activeWindow());
     };
@@ -61,8 +58,8 @@ ServiziMenuStampa serviziMenuStampa() {
         preview.exec();
     };
     s.stampanti = [] { return QPrinterInfo::availablePrinterNames(); };
-    s.render = renderStampante;
-    s.raw = inviaRaw;
+    s.uscita.render = renderStampante;
+    s.uscita.raw = inviaRaw;
     return s;
 }
 
@@ -121,6 +118,10 @@ MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi)
     // Opening: the archive copy, then the system's printers. Failures here
     // leave the menu usable without the part that failed.
     archive_ = creaCopiaArchivio();
+    if (!archive_.errore.empty()) {
+        dici(QStringLiteral("Copia d'archivio non riuscita: %1")
+                 .arg(QString::fromStdString(archive_.errore)));
+    }
     QStringList printers = servizi_.stampanti ? servizi_.stampanti() : QStringList();
     if (printers.isEmpty()) printers << kNoPrinter;
     combo2_->addItems(printers);
@@ -163,23 +164,40 @@ void MenuStampa::dici(const QString& text) {
     status_->setText(text);
 }
 
+void MenuStampa::apri(const std::string& file) {
+    // The program that opens the file ends after this call returns; its
+    // failure is told in the status line (if the menu is still open) and
+    // in a message box, with the file to open by hand.
+    QPointer<MenuStampa> self(this);
+    auto messaggio = servizi_.messaggio;
+    servizi_.apri(daCp(percorsoCompleto(file)), [self, messaggio](const QString& problem) {
+        if (self) self->dici(problem);
+        if (messaggio) messaggio(problem);
+    });
+}
+
 void MenuStampa::Tst(int index) {
     try {
         switch (index) {
             case 0:
-                if (archive_.empty()) {
+                if (archive_.nome.empty()) {
                     servizi_.messaggio(
-                        QStringLiteral("Copia d'archivio non disponibile: il file di "
-                                       "stampa %1 non esiste o la cartella doc non "
-                                       "e' scrivibile")
-                            .arg(daCp(reportFileName())));
-                } else if (!servizi_.apri(daCp(archive_))) {
-                    dici(QStringLiteral("Copia d'archivio: %1").arg(daCp(archive_)));
+                        archive_.errore.empty()
+                            ? QStringLiteral("Copia d'archivio non disponibile: il file di "
+                                             "stampa %1 non esiste")
+                                  .arg(daCp(percorsoCompleto(reportFileName())))
+                            : QStringLiteral("Copia d'archivio non riuscita: %1")
+                                  .arg(QString::fromStdString(archive_.errore)));
+                } else {
+                    dici(QStringLiteral("Copia d'archivio: %1")
+                             .arg(daCp(percorsoCompleto(archive_.nome))));
+                    apri(archive_.nome);
                 }
                 return;
             case 1: {
-                const std::string csv = ConvertiXLS(reportFileName());
-                if (!servizi_.apri(daCp(csv))) dici(QStringLiteral("File CSV: %1").arg(daCp(csv)));
+                const EsitoUscita done = uscitaCSV();
+                dici(QString::fromStdString(done.avviso));
+                apri(done.file);
                 return;
             }
             case 2:
@@ -197,63 +215,41 @@ void MenuStampa::Tst(int index) {
                 return;
         }
     } catch (const std::exception& e) {
-        servizi_.messaggio(daCp(e.what()));
+        const QString text = QString::fromStdString(e.what());
+        dici(text);
+        servizi_.messaggio(text);
     }
 }
 
 void MenuStampa::stampaPDF() {
-    std::vector<std::string> names;
-    for (int i = 0; i < combo1_->count(); ++i) names.push_back(aCp(combo1_->itemText(i)));
-    const auto pdf = destinazionePDF(names);
-    if (!pdf) {
-        servizi_.avviso(QStringLiteral("Nessuna stampante PDF impostata!"),
-                        QStringLiteral("Stampa"));
-        return;
+    // The last destination holding "PDF" gives the settings, as on the
+    // command line; without one the PDF takes the default settings.
+    std::string used;
+    const ConfigStampa config =
+        configPDF({}, chk_->isChecked(), chk2_->isChecked(), chk3_->isChecked(), &used);
+    if (!used.empty()) combo1_->setCurrentText(daCp(used));
+    const EsitoUscita done = uscitaPDF(
+        config, percorsoPDF(used.empty() ? std::string() : config.dispositivo, archive_.nome),
+        servizi_.uscita);
+    QString text = QString::fromStdString(done.avviso);
+    if (used.empty()) {
+        text = QStringLiteral(
+                   "Nessuna stampante PDF impostata: PDF con le impostazioni "
+                   "predefinite. ") +
+               text;
     }
-    combo1_->setCurrentText(daCp(*pdf));
-    SceltaStampa s = scelta();
-    s.stampante.clear();  // a PDF is a file, never the printer typed below
-    auto config = configuraStampa(s);
-    if (!config) {
-        servizi_.messaggio(
-            QStringLiteral("La destinazione %1 non esiste piu' in Stampanti.mdb").arg(daCp(*pdf)));
-        return;
-    }
-    config->modoStampante = true;
-    stampaCon(*config, percorsoPDF(config->dispositivo, archive_));
+    dici(text);
+    apri(done.file);
 }
 
 void MenuStampa::stampa() {
     const auto config = configuraStampa(scelta());
     if (!config) {
-        servizi_.messaggio(QStringLiteral("La destinazione %1 non esiste piu' in Stampanti.mdb")
+        servizi_.messaggio(QStringLiteral("La destinazione %1 non esiste più in Stampanti.mdb")
                                .arg(combo1_->currentText()));
         return;
     }
-    stampaCon(*config, "");
-}
-
-void MenuStampa::stampaCon(const ConfigStampa& config, const std::string& pdfPath) {
-    const std::string report = reportFileName();
-    const bool exists = reportFileExists(report);
-    const auto lines = exists ? readReportLines(report) : std::vector<std::string>{};
-    if (!config.modoStampante) {
-        const std::string done =
-            servizi_.raw(config.dispositivo, uscitaRaw(exists ? &lines : nullptr, config), report);
-        dici(daCp("Stampa " + done));
-        return;
-    }
-    if (!exists) {
-        servizi_.messaggio(QStringLiteral("Il file di stampa %1 non esiste").arg(daCp(report)));
-        return;
-    }
-    servizi_.render(config, lines, pdfPath);
-    if (pdfPath.empty()) {
-        dici(QStringLiteral("Stampa inviata a %1").arg(daCp(config.dispositivo)));
-    } else {
-        dici(QStringLiteral("PDF: %1").arg(daCp(pdfPath)));
-        servizi_.apri(daCp(pdfPath));
-    }
+    dici(QString::fromStdString(uscitaStampa(*config, servizi_.uscita).avviso));
 }
 
 void mostraMenuStampa(QWidget* parent) {

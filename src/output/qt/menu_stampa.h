@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "output/archivio.h"
 #include "output/headless.h"
+#include "output/qt/desktop.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,16 +20,16 @@ namespace corvex::qt {
 
 // What the menu does outside itself; tests replace these.
 struct ServiziMenuStampa {
-    std::function<bool(const QString& path)> apri;                          // open with the desktop
-    std::function<void(const QString& text, const QString& title)> avviso;  // warning box
+    // Opens a file with the desktop; a failure of the program that opens it
+    // is told later through the callback.
+    std::function<void(const QString& path, FallimentoAiuto onFailure)> apri;
     std::function<void(const QString& text)> messaggio;  // the system's message box
     std::function<void(QWidget* parent)> anteprima;      // the preview, modal
     std::function<QStringList()> stampanti;              // the system's printers
-    RenderStampante render;                              // printer mode and PDF
-    std::function<std::string(const std::string& device, const std::string& bytes,
-                              const std::string& title)>
-        raw;  // raw output
+    ServiziUscita uscita;                                // printer mode, PDF and raw output
 };
+// The desktop's services: the printer-mode renderer of this build
+// (renderStampante), xdg-open, the system's message boxes and printers.
 ServiziMenuStampa serviziMenuStampa();
 
 class MenuStampa : public QDialog {
@@ -47,7 +49,7 @@ class MenuStampa : public QDialog {
     QCheckBox* fronteRetro() const { return chk3_; }
     QToolButton* tasto(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
     QLabel* stato() const { return status_; }
-    const std::string& copiaArchivio() const { return archive_; }
+    const std::string& copiaArchivio() const { return archive_.nome; }
     // The chosen settings as the print button would use them.
     SceltaStampa scelta() const;
 
@@ -55,11 +57,11 @@ class MenuStampa : public QDialog {
     void aggiornaDestinazioni();
     void stampa();
     void stampaPDF();
-    void stampaCon(const ConfigStampa& config, const std::string& pdfPath);
+    void apri(const std::string& file);
     void dici(const QString& text);
 
     ServiziMenuStampa servizi_;
-    std::string archive_;
+    CopiaArchivio archive_;
     QComboBox* combo1_;
     QComboBox* combo2_;
     QCheckBox* chk_;

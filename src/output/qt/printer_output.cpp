@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "dialogs/testo_qt.h"
+#include "output/righe_vista.h"
 
 namespace corvex::qt {
 
@@ -34,7 +35,63 @@ double lineHeight(QPaintDevice* device, const ConfigStampa& c, const RigaStampa&
     return QFontMetricsF(fontRiga(c, r, false), device).lineSpacing();
 }
 
+double bodySize(const ConfigStampa& c) {
+    return c.dimensioneCorpo > 0 ? c.dimensioneCorpo : kDimensionePredefinita;
+}
+
+double paintWidth(const QPrinter& printer) {
+    return printer.pageLayout().paintRectPixels(printer.resolution()).width();
+}
+
+// The widest body line drawn at size, in the printer's pixels, and its
+// length in characters. Bold runs print smaller, so the plain face bounds them.
+std::pair<double, std::size_t> widestLine(const QPrinter& printer, const ConfigStampa& c,
+                                          const std::vector<std::string>& lines, double size) {
+    const RigaStampa body{RigaStampa::Tipo::Corpo, size, {}};
+    const QFontMetricsF metrics(fontRiga(c, body, false), const_cast<QPrinter*>(&printer));
+    double widest = 0;
+    std::size_t chars = 0;
+    for (const auto& line : lines) {
+        std::string text;
+        for (const auto& seg : segmentiGrassetto(line)) text += seg.testo;
+        const double w = metrics.horizontalAdvance(daCp(text));
+        if (w > widest) widest = w;
+        chars = std::max(chars, text.size());
+    }
+    return {widest, chars};
+}
+
 }  // namespace
+
+PaginaScelta adattaPagina(QPrinter& printer, ConfigStampa& config,
+                          const std::vector<std::string>& lines) {
+    // Measured on the lines as the page shows them (bold marks dropped).
+    const auto shown = config.senzaPulizia() ? lines : righeVista(lines, true);
+    PaginaScelta page;
+    page.orizzontale = config.orizzontale;
+    page.corpo = bodySize(config);
+    impostaPagina(printer, config);
+    auto [width, chars] = widestLine(printer, config, shown, page.corpo);
+    page.larghezza = chars;
+    if (width <= paintWidth(printer)) return page;
+
+    page.adattata = true;
+    if (!config.orizzontale) {
+        config.orizzontale = true;
+        page.orizzontale = true;
+        impostaPagina(printer, config);
+        if (width <= paintWidth(printer)) return page;
+    }
+    // Text width grows with the size: start from the proportional size,
+    // rounded down to a quarter point, and step down until the line fits.
+    double size = std::floor(page.corpo * paintWidth(printer) / width * 4) / 4;
+    while (size > 1 && widestLine(printer, config, shown, size).first > paintWidth(printer)) {
+        size -= 0.25;
+    }
+    page.corpo = std::max(1.0, size);
+    config.dimensioneCorpo = page.corpo;
+    return page;
+}
 
 QFont fontRiga(const ConfigStampa& config, const RigaStampa& riga, bool grassetto) {
     const bool opening = riga.tipo == RigaStampa::Tipo::Apertura;
@@ -56,10 +113,10 @@ int disegnaStampa(QPrinter& printer, const ConfigStampa& config,
                   const std::vector<std::string>& lines) {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw std::runtime_error("Impossibile avviare la stampa su " +
-                                 aCp(printer.outputFileName().isEmpty()
-                                         ? printer.printerName()
-                                         : printer.outputFileName()));
+        throw std::runtime_error(
+            "Impossibile avviare la stampa su " +
+            (printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName())
+                .toStdString());
     }
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
     MisurePagina misure;
@@ -88,8 +145,9 @@ int disegnaStampa(QPrinter& printer, const ConfigStampa& config,
     return static_cast<int>(pages.size());
 }
 
-void renderStampante(const ConfigStampa& config, const std::vector<std::string>& lines,
-                     const std::string& pdfPath) {
+PaginaScelta renderStampante(const ConfigStampa& settings, const std::vector<std::string>& lines,
+                             const std::string& pdfPath) {
+    ConfigStampa config = settings;
     ensureApplication();
     QPrinter printer(QPrinter::HighResolution);
     if (!pdfPath.empty()) {
@@ -102,13 +160,14 @@ void renderStampante(const ConfigStampa& config, const std::vector<std::string>&
         if (chosen.isNull()) chosen = QPrinterInfo::defaultPrinter();
         if (chosen.isNull()) {
             throw std::runtime_error("Nessuna stampante di sistema disponibile per la stampa su " +
-                                     config.dispositivo);
+                                     cp1252ToUtf8(config.dispositivo));
         }
         printer.setPrinterName(chosen.printerName());
         printer.setDocName(QStringLiteral("Corvex"));
     }
-    impostaPagina(printer, config);
+    const PaginaScelta page = adattaPagina(printer, config, lines);
     disegnaStampa(printer, config, lines);
+    return page;
 }
 
 }  // namespace corvex::qt

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/headless.h"
 #include "output/print_config.h"
 #include "output/print_layout.h"
 
@@ -26,12 +27,19 @@ int disegnaStampa(QPrinter& printer, const ConfigStampa& config,
 // Sets orientation and duplex from config on printer.
 void impostaPagina(QPrinter& printer, const ConfigStampa& config);
 
+// Sets up printer (orientation, duplex) for config and, when the report's
+// widest line does not fit the page, turns it to landscape and then lowers
+// the body size in config until the line fits. Returns the page chosen.
+PaginaScelta adattaPagina(QPrinter& printer, ConfigStampa& config,
+                          const std::vector<std::string>& lines);
+
 // Prints lines in printer mode: into the PDF file pdfPath when not empty,
 // else on the system printer named config.dispositivo (the default printer
 // when no printer has that name). Creates the application object when the
-// caller has none (command line). Throws std::runtime_error naming the
-// printer or file on failure. Matches corvex::RenderStampante.
-void renderStampante(const ConfigStampa& config, const std::vector<std::string>& lines,
-                     const std::string& pdfPath);
+// caller has none (command line). The page fits the widest line
+// (adattaPagina). Throws std::runtime_error naming the printer or file on
+// failure. Matches corvex::RenderStampante.
+PaginaScelta renderStampante(const ConfigStampa& config, const std::vector<std::string>& lines,
+                             const std::string& pdfPath);
 
 }  // namespace corvex::qt
