@@ -69,7 +69,9 @@ std::string contenutoEMail(std::string_view oggetto, std::string_view testo) {
 
 std::string scriviFileEMail(std::string_view testo) {
     const std::string name = nomeFileEMail();
-    scriviFileSicuro(name, contenutoEMail(oggettoEMail(readReportLines(reportFileName())), testo));
+    // The suite's mail program takes the first line "OGGETTO" as the mark of its
+    // file; the real subject goes to the desktop's composer only.
+    scriviFileSicuro(name, contenutoEMail("OGGETTO", testo));
     return name;
 }
 

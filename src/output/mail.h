@@ -21,8 +21,8 @@ std::string oggettoEMail(const std::vector<std::string>& reportLines);
 std::string contenutoEMail(std::string_view oggetto, std::string_view testo);
 
 // Writes contenutoEMail into nomeFileEMail() in the current directory
-// (replacing it), the subject taken from the report file, and returns the
-// file name. Throws std::runtime_error naming the file when it cannot be
+// (replacing it) with the first line "OGGETTO" the suite's mail program
+// expects, and returns the file name. Throws std::runtime_error naming the file when it cannot be
 // written.
 std::string scriviFileEMail(std::string_view testo);
 

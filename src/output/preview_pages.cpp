@@ -100,7 +100,7 @@ std::string PaginaAnteprima::titolo() const {
     constexpr std::size_t kRigheIntestazione = 8;
     std::string above;
     for (std::size_t i = 0; i < std::min(lines_.size(), kRigheIntestazione); ++i) {
-        const std::string line = compatta(PulisciRiga(lines_[i]));
+        const std::string line = compatta(rigaVista(lines_[i], {}, {}));
         const std::size_t first = data(line);
         if (first == std::string::npos) {
             if (!line.empty()) above = line;
