@@ -123,7 +123,7 @@ EsitoUscita uscitaStampa(const ConfigStampa& c, const ServiziUscita& servizi) {
     const std::string file =
         std::filesystem::is_regular_file(device, ec) ? percorsoCompleto(device) : std::string();
     return {file, "Stampa: " + utf8(c.destinazione) + ", " +
-                      utf8(file.empty() ? done : "scritto nel file " + file)};
+                      utf8(file.empty() ? done : "scritta nel file " + file)};
 }
 
 std::vector<std::string> eseguiUscita(const RichiestaUscita& r, const ServiziUscita& servizi) {

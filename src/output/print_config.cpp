@@ -141,7 +141,7 @@ std::optional<ConfigStampa> configuraStampa(const SceltaStampa& scelta) {
                 throw std::runtime_error("Stampanti.mdb, SetStampa " + str(leadingNumber(tipo)) +
                                          ": il campo " + str(static_cast<std::int64_t>(i + 1)) +
                                          " di Compresso (" + str(cp[i]) +
-                                         ") non e' un codice di carattere");
+                                         ") non è un codice di carattere");
             }
             c.sequenzaInizio += static_cast<char>(cp[i]);
         }

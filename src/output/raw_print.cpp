@@ -146,21 +146,21 @@ std::string inviaRaw(const std::string& device, const std::string& bytes,
         case TipoDestinazioneRaw::NomeWindows:
             throw std::runtime_error(
                 "Il dispositivo " + name +
-                " e' un nome di porta o di stampante di Windows: indicare una "
+                " è un nome di porta o di stampante di Windows: indicare una "
                 "coda di stampa del sistema, un dispositivo /dev/... o un file");
         case TipoDestinazioneRaw::CodaStampa:
 #ifdef CORVEX_HAVE_CUPS
             sendToQueue(name, bytes, title);
 #endif
-            return "inviato alla coda di stampa " + name;
+            return "inviata alla coda di stampa " + name;
         case TipoDestinazioneRaw::Dispositivo:
             scriviFileDiretto(name, bytes);
-            return "scritto sul dispositivo " + name;
+            return "scritta sul dispositivo " + name;
         case TipoDestinazioneRaw::File:
             break;
     }
     scriviFileDiretto(name, bytes);
-    return "scritto nel file " + name;
+    return "scritta nel file " + name;
 }
 
 }  // namespace corvex

@@ -30,7 +30,7 @@ TipoDestinazioneRaw classificaDestinazioneRaw(const std::string& device, bool is
 // Sends raw bytes to device as classified above. title names the job.
 // Throws std::runtime_error with a message naming the device and the cause
 // (a Windows device name included). Returns a short description of what was
-// done ("inviato alla coda X", "scritto nel file Y").
+// done ("inviata alla coda di stampa X", "scritta nel file Y").
 std::string inviaRaw(const std::string& device, const std::string& bytes, const std::string& title);
 
 }  // namespace corvex

@@ -150,7 +150,7 @@ TEST(EseguiUscita, CsvAndRawPrintWithoutWindows) {
     const auto done = eseguiUscita(r, {});
     ASSERT_EQ(done.size(), 2u);
     EXPECT_EQ(done[0], "CSV: " + percorsoCompleto("fd4.csv"));
-    EXPECT_EQ(done[1], "Stampa: Aghi, scritto nel file " + percorsoCompleto("aghi.prn"));
+    EXPECT_EQ(done[1], "Stampa: Aghi, scritta nel file " + percorsoCompleto("aghi.prn"));
     EXPECT_EQ(dir.readFile("fd4.csv"),
               "Totale  \x80"
               "1.00\r\n");

@@ -16,6 +16,7 @@
 
 #include "common/environment.h"
 #include "dialogs/dialoghi.h"
+#include "dialogs/tastiera.h"
 #include "dialogs/testo_qt.h"
 #include "output/archivio.h"
 #include "output/csv.h"
@@ -51,7 +52,7 @@ ServiziMenuStampa serviziMenuStampa() {
     ServiziMenuStampa s;
     s.apri = apriFile;
     s.messaggio = [](const QString& text) {
-        MostraMessaggio(aCp(text), "Stampa", QApplication::activeWindow());
+        MostraMessaggio(text, QStringLiteral("Stampa"), QApplication::activeWindow());
     };
     s.anteprima = [](QWidget* parent) {
         Anteprima preview(parent);
@@ -114,6 +115,8 @@ MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi)
     layout->addLayout(checks);
     layout->addLayout(row);
     layout->addWidget(status_);
+    // Enter on a focused button presses it, as on the desk.
+    invioPremeTasti(this);
 
     // Opening: the archive copy, then the system's printers. Failures here
     // leave the menu usable without the part that failed.

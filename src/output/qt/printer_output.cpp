@@ -159,8 +159,12 @@ PaginaScelta renderStampante(const ConfigStampa& settings, const std::vector<std
         QPrinterInfo chosen = QPrinterInfo::printerInfo(wanted);
         if (chosen.isNull()) chosen = QPrinterInfo::defaultPrinter();
         if (chosen.isNull()) {
-            throw std::runtime_error("Nessuna stampante di sistema disponibile per la stampa su " +
-                                     cp1252ToUtf8(config.dispositivo));
+            throw std::runtime_error(
+                config.dispositivo.empty()
+                    ? std::string("Nessuna stampante di sistema disponibile: nessuna stampante "
+                                  "installata e nessun dispositivo indicato in Stampanti.mdb")
+                    : "Nessuna stampante di sistema disponibile per la stampa su " +
+                          cp1252ToUtf8(config.dispositivo));
         }
         printer.setPrinterName(chosen.printerName());
         printer.setDocName(QStringLiteral("Corvex"));
