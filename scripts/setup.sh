@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libcups2-dev fonts-liberation poppler-utils
     xvfb xauth xdg-utils clang-format
+    dpkg-dev desktop-file-utils appstream
 )
 
 as_root=()

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <exception>
 
+#include "desk/cartella_dati.h"
 #include "desk/isdesktop.h"
 #include "dialogs/dialoghi.h"
 #include "settings/store.h"
@@ -12,6 +13,7 @@ namespace corvex::desk {
 int run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
+    if (!EntraNellaCartellaDati()) return 0;  // no data folder chosen
     try {
         CaricaImpostazioni();
     } catch (const std::exception& e) {

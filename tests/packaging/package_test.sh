@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree and checks what a user gets:
+# the file name, the files (program, Jet importer, menu entry, icons, manual
+# page, AppStream metadata), the declared dependencies, valid desktop and
+# AppStream files, and the installed program running from an unpacked copy
+# (the Jet importer found where the package puts it).
+#
+# Usage: package_test.sh BUILD_DIR SHARED_DIR VERSION
+# Exit 77 (skipped) when a packaging tool is missing.
+set -euo pipefail
+
+build="$1"
+shared="$2"
+version="$3"
+app_id=org.corvex.Corvex
+
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: the package test needs $tool (Debian packages cmake, dpkg-dev," \
+            "desktop-file-utils, appstream; scripts/setup.sh installs them)"
+        exit 77
+    fi
+done
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+[ -x "$build/corvex" ] || fail "$build/corvex is not built"
+
+# The package, built apart from the build tree's own _CPack_Packages.
+if ! cpack --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1; then
+    cat "$tmp/cpack.log" >&2
+    fail "cpack failed"
+fi
+deb="$tmp/out/corvex_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "no $(basename "$deb"); cpack wrote: $(ls "$tmp/out")"
+
+# What it holds: every file under /usr, and each part a user needs.
+dpkg-deb --contents "$deb" | awk '{print $6}' >"$tmp/contents"
+if grep -v '^\./usr/' "$tmp/contents"; then fail "files outside /usr (above)"; fi
+for file in \
+    usr/bin/corvex \
+    usr/libexec/corvex/corvex-jetimport \
+    usr/share/applications/$app_id.desktop \
+    usr/share/icons/hicolor/scalable/apps/$app_id.svg \
+    usr/share/icons/hicolor/48x48/apps/$app_id.png \
+    usr/share/icons/hicolor/256x256/apps/$app_id.png \
+    usr/share/man/man1/corvex.1.gz \
+    usr/share/metainfo/$app_id.metainfo.xml; do
+    grep -qx "\./$file" "$tmp/contents" || fail "the package lacks /$file"
+done
+
+# Dependencies: the shared libraries of both programs (dpkg-shlibdeps) and
+# what the program starts or draws with.
+depends="$(dpkg-deb -f "$deb" Depends)"
+[ -n "$depends" ] || fail "the package declares no dependencies"
+needed=(libc6 libsqlite3 libmdb fonts-liberation xdg-utils)
+if ldd "$build/corvex" | grep -q libQt6Widgets; then needed+=(libqt6widgets6 libqt6printsupport6); fi
+for dep in "${needed[@]}"; do
+    [[ ",$depends" == *[\ ,]"$dep"* ]] || fail "Depends lacks $dep: $depends"
+done
+
+# The unpacked files: valid menu entry and metadata, consistent with each other.
+root="$tmp/root"
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/$app_id.desktop" ||
+    fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
+    { cat "$tmp/as.log" >&2; fail "appstreamcli validate"; }
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
+    fail "the AppStream metadata has no release entry for version $version"
+exec_line="$(grep -m1 '^Exec=' "$root/usr/share/applications/$app_id.desktop")"
+[ -x "$root/usr/bin/${exec_line#Exec=}" ] || fail "the menu entry runs ${exec_line#Exec=}, not in bin"
+if command -v groff >/dev/null; then
+    warnings="$(zcat "$root/usr/share/man/man1/corvex.1.gz" | groff -man -Tutf8 -ww -z 2>&1)"
+    [ -z "$warnings" ] || fail "the manual page has roff warnings: $warnings"
+fi
+
+# The installed program runs from the unpacked copy on the system's libraries.
+run_installed() { env -u LD_LIBRARY_PATH -u CORVEX_JETIMPORT "$root/usr/bin/corvex" "$@"; }
+got="$(run_installed --version)"
+[ "$got" = "corvex $version" ] || fail "corvex --version says \"$got\""
+
+# A report on genuine Jet files finds the importer in libexec/corvex.
+jet="$shared/fixtures/jet-hotel/jet"
+if [ -d "$jet" ]; then
+    cp -r "$jet" "$tmp/data"
+    chmod -R u+w "$tmp/data"
+    if ! (cd "$tmp/data" && CORVEX_CACHE="$tmp/cache" PCLocal=1 run_installed report accrued \
+        --date 31/12/2024 >"$tmp/report.log" 2>&1); then
+        cat "$tmp/report.log" >&2
+        fail "the installed corvex could not run a report on Jet files"
+    fi
+    [ -s "$tmp/data/fd1" ] || fail "the report on Jet files wrote no report file"
+else
+    echo "note: $jet is absent: the installed Jet importer was not tried"
+fi
+
+echo "package $(basename "$deb") checked: $(wc -l <"$tmp/contents") entries, Depends: $depends"
