@@ -68,14 +68,21 @@ done
 # The unpacked files: valid menu entry and metadata, consistent with each other.
 root="$tmp/root"
 dpkg-deb -x "$deb" "$root"
-desktop-file-validate "$root/usr/share/applications/$app_id.desktop" ||
-    fail "desktop-file-validate"
+desktop="$root/usr/share/applications/$app_id.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
     { cat "$tmp/as.log" >&2; fail "appstreamcli validate"; }
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
     fail "the AppStream metadata has no release entry for version $version"
-exec_line="$(grep -m1 '^Exec=' "$root/usr/share/applications/$app_id.desktop")"
+launchable="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
+    "$root/usr/share/metainfo/$app_id.metainfo.xml")"
+[ -f "$root/usr/share/applications/$launchable" ] ||
+    fail "the AppStream metadata launches \"$launchable\", not in the package"
+exec_line="$(grep -m1 '^Exec=' "$desktop")"
 [ -x "$root/usr/bin/${exec_line#Exec=}" ] || fail "the menu entry runs ${exec_line#Exec=}, not in bin"
+icon="$(grep -m1 '^Icon=' "$desktop")"
+[ -f "$root/usr/share/icons/hicolor/scalable/apps/${icon#Icon=}.svg" ] ||
+    fail "the menu entry's icon ${icon#Icon=} is not in the package"
 if command -v groff >/dev/null; then
     warnings="$(zcat "$root/usr/share/man/man1/corvex.1.gz" | groff -man -Tutf8 -ww -z 2>&1)"
     [ -z "$warnings" ] || fail "the manual page has roff warnings: $warnings"
