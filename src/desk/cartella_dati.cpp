@@ -55,12 +55,12 @@ bool eCartellaDati(const fs::path& dir) {
 }
 
 SceltaCartella DecidiCartella(const fs::path& corrente, const fs::path& ricordata,
-                              const fs::path& home, bool sceltaRichiesta) {
+                              bool sceltaRichiesta) {
     if (!sceltaRichiesta) {
         if (eCartellaDati(corrente)) return {corrente, false};
         if (!ricordata.empty() && eCartellaDati(ricordata)) return {ricordata, false};
     }
-    return {isDirectory(ricordata) ? ricordata : home, true};
+    return {isDirectory(ricordata) ? ricordata : corrente, true};
 }
 
 bool EntraNellaCartellaDati(QSettings& impostazioni, bool sceltaRichiesta,
@@ -69,8 +69,7 @@ bool EntraNellaCartellaDati(QSettings& impostazioni, bool sceltaRichiesta,
     const fs::path corrente = fs::current_path(ec);
     const fs::path ricordata(
         QFile::encodeName(impostazioni.value(chiave).toString()).toStdString());
-    const fs::path home(QFile::encodeName(QDir::homePath()).toStdString());
-    SceltaCartella scelta = DecidiCartella(corrente, ricordata, home, sceltaRichiesta);
+    SceltaCartella scelta = DecidiCartella(corrente, ricordata, sceltaRichiesta);
     for (;;) {
         if (scelta.chiedere) {
             const auto risposta = chiedi(scelta.cartella);

@@ -24,11 +24,11 @@ struct SceltaCartella {
 
 // Decides without asking anyone: the current folder when it is a data folder,
 // else the remembered one (empty: none) while it still is a data folder, else
-// ask, starting from the remembered folder when it exists, or from home.
-// sceltaRichiesta always asks, starting from the remembered folder.
+// ask, starting from the remembered folder when it exists, or from the current
+// one (the home folder when started from the menu). sceltaRichiesta always
+// asks, starting from the same place.
 SceltaCartella DecidiCartella(const std::filesystem::path& corrente,
-                              const std::filesystem::path& ricordata,
-                              const std::filesystem::path& home, bool sceltaRichiesta);
+                              const std::filesystem::path& ricordata, bool sceltaRichiesta);
 
 // Asks for a folder, starting at the given one; nullopt when cancelled.
 using ChiediCartella =

@@ -43,12 +43,13 @@ TEST(CartellaDati, DecidesWhereToWorkAndWhenToAsk) {
         {"started in a folder with IdS.mdb only", f.own, {}, false, f.own, false},
         {"menu start, folder remembered", f.home, f.hotel, false, f.hotel, false},
         {"first menu start asks from home", f.home, {}, false, f.home, true},
+        {"first start in a plain folder asks from there", f.plain, {}, false, f.plain, true},
         {"remembered folder removed", f.home, gone, false, f.home, true},
         {"remembered folder no longer a data folder", f.home, f.plain, false, f.plain, true},
         {"menu action asks again, from the remembered", f.hotel, f.own, true, f.own, true},
     };
     for (const auto& r : rows) {
-        const SceltaCartella s = DecidiCartella(r.corrente, r.ricordata, f.home, r.sceltaRichiesta);
+        const SceltaCartella s = DecidiCartella(r.corrente, r.ricordata, r.sceltaRichiesta);
         EXPECT_EQ(s.cartella, r.cartella) << r.what;
         EXPECT_EQ(s.chiedere, r.chiedere) << r.what;
     }
