@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
 #include <QMessageBox>
 #include <QSettings>
 #include <cstdlib>
@@ -93,7 +94,10 @@ bool EntraNellaCartellaDati(QSettings& impostazioni, bool sceltaRichiesta,
 
 bool EntraNellaCartellaDati() {
     // On Wayland the window finds its menu entry (name and icon) by this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvex.Corvex"));
+    const QString appId = QStringLiteral("org.corvex.Corvex");
+    QGuiApplication::setDesktopFileName(appId);
+    // Installed, the icon theme holds the menu entry's icon: the windows show it too.
+    if (QIcon::hasThemeIcon(appId)) QApplication::setWindowIcon(QIcon::fromTheme(appId));
     QSettings impostazioni(QStringLiteral("corvex"), QStringLiteral("corvex"));
     const char* scegli = std::getenv("CORVEX_CHOOSE_FOLDER");
     const bool sceltaRichiesta = scegli != nullptr && *scegli != '\0' && *scegli != '0';
