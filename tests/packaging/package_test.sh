@@ -40,18 +40,28 @@ fi
 deb="$tmp/out/corvex_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"); cpack wrote: $(ls "$tmp/out")"
 
+# A build with the desk (Qt) carries the menu entry, its icons and metadata;
+# one without it has no menu entry that could not open anything.
+desk=no
+if ldd "$build/corvex" | grep -q libQt6Widgets; then desk=yes; fi
+desk_files=(
+    usr/share/applications/"$app_id.desktop"
+    usr/share/icons/hicolor/scalable/apps/"$app_id.svg"
+    usr/share/icons/hicolor/48x48/apps/"$app_id.png"
+    usr/share/icons/hicolor/256x256/apps/"$app_id.png"
+    usr/share/metainfo/"$app_id.metainfo.xml"
+)
+
 # What it holds: every file under /usr, and each part a user needs.
 dpkg-deb --contents "$deb" | awk '{print $6}' >"$tmp/contents"
 if grep -v '^\./usr/' "$tmp/contents"; then fail "files outside /usr (above)"; fi
-for file in \
-    usr/bin/corvex \
-    usr/libexec/corvex/corvex-jetimport \
-    usr/share/applications/$app_id.desktop \
-    usr/share/icons/hicolor/scalable/apps/$app_id.svg \
-    usr/share/icons/hicolor/48x48/apps/$app_id.png \
-    usr/share/icons/hicolor/256x256/apps/$app_id.png \
-    usr/share/man/man1/corvex.1.gz \
-    usr/share/metainfo/$app_id.metainfo.xml; do
+files=(usr/bin/corvex usr/libexec/corvex/corvex-jetimport usr/share/man/man1/corvex.1.gz)
+if [ "$desk" = yes ]; then
+    files+=("${desk_files[@]}")
+elif grep -q '^\./usr/share/applications/' "$tmp/contents"; then
+    fail "a build without the desk installs a menu entry"
+fi
+for file in "${files[@]}"; do
     grep -qx "\./$file" "$tmp/contents" || fail "the package lacks /$file"
 done
 
@@ -60,7 +70,7 @@ done
 depends="$(dpkg-deb -f "$deb" Depends)"
 [ -n "$depends" ] || fail "the package declares no dependencies"
 needed=(libc6 libsqlite3 libmdb fonts-liberation xdg-utils)
-if ldd "$build/corvex" | grep -q libQt6Widgets; then needed+=(libqt6widgets6 libqt6printsupport6); fi
+if [ "$desk" = yes ]; then needed+=(libqt6widgets6 libqt6printsupport6); fi
 for dep in "${needed[@]}"; do
     [[ ",$depends" == *[\ ,]"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
@@ -68,21 +78,24 @@ done
 # The unpacked files: valid menu entry and metadata, consistent with each other.
 root="$tmp/root"
 dpkg-deb -x "$deb" "$root"
-desktop="$root/usr/share/applications/$app_id.desktop"
-desktop-file-validate "$desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
-    { cat "$tmp/as.log" >&2; fail "appstreamcli validate"; }
-grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
-    fail "the AppStream metadata has no release entry for version $version"
-launchable="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
-    "$root/usr/share/metainfo/$app_id.metainfo.xml")"
-[ -f "$root/usr/share/applications/$launchable" ] ||
-    fail "the AppStream metadata launches \"$launchable\", not in the package"
-exec_line="$(grep -m1 '^Exec=' "$desktop")"
-[ -x "$root/usr/bin/${exec_line#Exec=}" ] || fail "the menu entry runs ${exec_line#Exec=}, not in bin"
-icon="$(grep -m1 '^Icon=' "$desktop")"
-[ -f "$root/usr/share/icons/hicolor/scalable/apps/${icon#Icon=}.svg" ] ||
-    fail "the menu entry's icon ${icon#Icon=} is not in the package"
+if [ "$desk" = yes ]; then
+    desktop="$root/usr/share/applications/$app_id.desktop"
+    metainfo="$root/usr/share/metainfo/$app_id.metainfo.xml"
+    desktop-file-validate "$desktop" || fail "desktop-file-validate"
+    appstreamcli validate --no-net "$metainfo" >"$tmp/as.log" 2>&1 ||
+        { cat "$tmp/as.log" >&2; fail "appstreamcli validate"; }
+    grep -q "<release version=\"$version\"" "$metainfo" ||
+        fail "the AppStream metadata has no release entry for version $version"
+    launchable="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")"
+    [ -f "$root/usr/share/applications/$launchable" ] ||
+        fail "the AppStream metadata launches \"$launchable\", not in the package"
+    exec_line="$(grep -m1 '^Exec=' "$desktop")"
+    [ -x "$root/usr/bin/${exec_line#Exec=}" ] ||
+        fail "the menu entry runs ${exec_line#Exec=}, not in bin"
+    icon="$(grep -m1 '^Icon=' "$desktop")"
+    [ -f "$root/usr/share/icons/hicolor/scalable/apps/${icon#Icon=}.svg" ] ||
+        fail "the menu entry's icon ${icon#Icon=} is not in the package"
+fi
 if command -v groff >/dev/null; then
     warnings="$(zcat "$root/usr/share/man/man1/corvex.1.gz" | groff -man -Tutf8 -ww -z 2>&1)"
     [ -z "$warnings" ] || fail "the manual page has roff warnings: $warnings"
