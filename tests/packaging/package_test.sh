@@ -43,7 +43,7 @@ deb="$tmp/out/corvex_${version}_$(dpkg --print-architecture).deb"
 # A build with the desk (Qt) carries the menu entry, its icons and metadata;
 # one without it has no menu entry that could not open anything.
 desk=no
-if ldd "$build/corvex" | grep -q libQt6Widgets; then desk=yes; fi
+if ldd "$build/corvex" | grep libQt6Widgets >/dev/null; then desk=yes; fi  # (-q would cut ldd short)
 desk_files=(
     usr/share/applications/"$app_id.desktop"
     usr/share/icons/hicolor/scalable/apps/"$app_id.svg"
@@ -55,7 +55,8 @@ desk_files=(
 # What it holds: every file under /usr, and each part a user needs.
 dpkg-deb --contents "$deb" | awk '{print $6}' >"$tmp/contents"
 if grep -v '^\./usr/' "$tmp/contents"; then fail "files outside /usr (above)"; fi
-files=(usr/bin/corvex usr/libexec/corvex/corvex-jetimport usr/share/man/man1/corvex.1.gz)
+files=(usr/bin/corvex usr/libexec/corvex/corvex-jetimport usr/share/man/man1/corvex.1.gz
+    usr/share/doc/corvex/changelog.gz)
 if [ "$desk" = yes ]; then
     files+=("${desk_files[@]}")
 elif grep -q '^\./usr/share/applications/' "$tmp/contents"; then
@@ -96,6 +97,8 @@ if [ "$desk" = yes ]; then
     [ -f "$root/usr/share/icons/hicolor/scalable/apps/${icon#Icon=}.svg" ] ||
         fail "the menu entry's icon ${icon#Icon=} is not in the package"
 fi
+head="$(zcat "$root/usr/share/doc/corvex/changelog.gz" | sed -n 1p)"
+[[ "$head" == "corvex ($version) "* ]] || fail "the changelog starts with \"$head\", not $version"
 if command -v groff >/dev/null; then
     warnings="$(zcat "$root/usr/share/man/man1/corvex.1.gz" | groff -man -Tutf8 -ww -z 2>&1)"
     [ -z "$warnings" ] || fail "the manual page has roff warnings: $warnings"
