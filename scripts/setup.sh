@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n libcups2-dev fonts-liberation poppler-utils
     xvfb xauth xdg-utils clang-format
+    dpkg-dev desktop-file-utils appstream
 )
 
 as_root=()

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <exception>
 
+#include "desk/cartella_dati.h"
 #include "desk/isdesktop.h"
 #include "dialogs/dialoghi.h"
 #include "settings/store.h"
@@ -17,6 +18,7 @@ int run(int argc, char** argv) {
     // rest of the desk.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     qt::CaricaTraduzioniQt(app);
+    if (!EntraNellaCartellaDati()) return 0;  // no data folder chosen
     try {
         CaricaImpostazioni();
     } catch (const std::exception& e) {

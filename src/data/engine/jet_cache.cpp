@@ -100,13 +100,18 @@ std::string errnoText(int err) {
     return std::strerror(err);
 }
 
-// The importer: $CORVEX_JETIMPORT, else corvex-jetimport beside this program.
+// The importer: $CORVEX_JETIMPORT, else corvex-jetimport beside this program
+// (the build tree), else where the installed package keeps it (bin/corvex,
+// libexec/corvex/corvex-jetimport).
 std::string importerPath() {
     if (const char* env = std::getenv("CORVEX_JETIMPORT"); env && *env) return env;
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (ec) return "corvex-jetimport";
-    return (self.parent_path() / "corvex-jetimport").string();
+    const fs::path beside = self.parent_path() / "corvex-jetimport";
+    const fs::path installed =
+        self.parent_path().parent_path() / "libexec" / "corvex" / "corvex-jetimport";
+    return (fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed).string();
 }
 
 struct ChildOutcome {

@@ -1,8 +1,9 @@
 // Genuine Jet files (Jet3, Jet4, ACE) read through libmdb into SQLite copies.
 //
 // libmdb is C code that trusts its input, so the import runs in a child
-// process (the corvex-jetimport executable next to the running program, or
-// the path in CORVEX_JETIMPORT) bounded in time. The copy lives in the cache
+// process (the corvex-jetimport executable next to the running program, in
+// ../libexec/corvex/ from it when installed, or the path in CORVEX_JETIMPORT)
+// bounded in time. The copy lives in the cache
 // folder (cacheDirectory()), keyed by the file's path, size and mtime, and is
 // rebuilt when the file changes.
 #pragma once
