@@ -132,6 +132,12 @@ int remove(const std::vector<std::string>& args, std::ostream& out) {
 }  // namespace
 
 int runRemittance(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            out << remittanceUsage();
+            return 0;
+        }
+    }
     try {
         const std::string command = args.empty() ? "" : args[0];
         const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());

@@ -162,6 +162,12 @@ int show(const std::vector<std::string>& args, std::ostream& out) {
 }  // namespace
 
 int runSettings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            out << settingsUsage();
+            return 0;
+        }
+    }
     try {
         const std::string command = args.empty() ? "" : args[0];
         const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());

@@ -205,6 +205,10 @@ std::optional<Currency> leggiImporto(std::string_view typed, std::string* motivo
             return refuse("i punti delle migliaia vanno con la virgola decimale (es. 1.234,50)");
         whole = text.substr(0, dot);
         decimals = text.substr(dot + 1);
+        // "1.234" reads as thousands to an Italian eye and as decimals to
+        // others: refused rather than guessed.
+        if (decimals.size() == 3 && allDigits(decimals))
+            return refuse("ambiguo: per le migliaia scrivere ad es. 1.234,00 o 1234");
     } else {
         whole = text;
     }

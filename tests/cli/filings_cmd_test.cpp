@@ -85,6 +85,7 @@ TEST_F(FilingsCommands, RemittanceAddListDelete) {
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "corvex: remittance: nessun versamento con Id 1\n");
     EXPECT_EQ(remittance({"list"}).out.find("CRO 123"), std::string::npos);
+    EXPECT_EQ(remittance({"add", "--help"}).code, 0);
 }
 
 TEST_F(FilingsCommands, BadRemittanceWritesNothing) {

@@ -9,6 +9,8 @@
 
 #include "common/text.h"
 #include "demo/demo.h"
+#include "reports/fiscal/fiscal_support.h"
+#include "reports/reports.h"
 #include "support/data_folder.h"
 
 namespace corvex {
@@ -175,7 +177,25 @@ TEST(Versamenti, DemoFolderHasTheFilingsData) {
     ASSERT_EQ(paid.size(), 1u);
     EXPECT_EQ(paid[0].dal + " " + paid[0].al + " " + paid[0].data,
               "01/10/2025 31/12/2025 16/01/2026");
-    EXPECT_GT(paid[0].importo, Currency());
+    // A tenth short of the tax the detail on documents counts for the quarter.
+    {
+        test::FiscalIo io;
+        ReportRequest q;
+        q.dal = paid[0].dal;
+        q.al = paid[0].al;
+        q.contatore = 0;
+        StampaDettaglioImposta(q, io);
+        Currency collected;
+        for (const auto& line : splitLines(folder.readFile("fd0"))) {
+            if (line.find(" Pernott. ") == std::string::npos) continue;
+            std::string amount;
+            for (char c : line.substr(line.rfind(' ') + 1))
+                if (c != '.') amount += c == ',' ? '.' : c;
+            collected += Currency::parse(amount).value_or(Currency::whole(-1000000));
+        }
+        EXPECT_GT(collected, Currency());
+        EXPECT_EQ(paid[0].importo, Currency::fromUnits(collected.units() * 9 / 10 / 100 * 100));
+    }
     EXPECT_EQ(categorieVoci().size(), 4u);
 
     fs::create_directory("store");
