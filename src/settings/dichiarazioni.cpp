@@ -161,10 +161,12 @@ void PreparaDichiarazioni() {
     }
     if (rc != SQLITE_OK) cause = h ? sqlite3_errmsg(h) : sqlite3_errstr(rc);
     sqlite3_close_v2(h);
-    if (rc == SQLITE_OK && !exists()) fs::rename(temp, kFile, ec);
+    std::error_code renamed;
+    if (rc == SQLITE_OK && !exists()) fs::rename(temp, kFile, renamed);
     fs::remove(temp, ec);
     if (rc != SQLITE_OK) throw db::DbError(kFile, "", "impossibile creare il database: " + cause);
-    if (ec) throw db::DbError(kFile, "", "impossibile creare il database: " + ec.message());
+    if (renamed)
+        throw db::DbError(kFile, "", "impossibile creare il database: " + renamed.message());
 }
 
 // ------------------------------------------------------------ payments
