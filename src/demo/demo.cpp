@@ -11,6 +11,7 @@
 #include "demo/calendar.h"
 #include "demo/layouts.h"
 #include "demo/model.h"
+#include "settings/dichiarazioni.h"
 #include "settings/store.h"
 
 namespace corvex::demo {
@@ -33,6 +34,7 @@ const char* const kDatabases[] = {
     "Stampanti.mdb",
     "Contatori.mdb",
     "IdS.mdb",
+    "IdSDichiarazioni.mdb",
 };
 const char* const kTextFiles[] = {"CorrSetup.txt", "Parametri.txt"};
 
@@ -77,6 +79,7 @@ class Writer {
         stampanti();
         contatori();
         ids();
+        dichiarazioni();
         // The billing items, then the parking deposits (code 22) on a row of
         // their own; the deposits at 10 % go to the first row, "ACCONTI
         // DEDOTTI". The file ends with a blank line, as the suite's editor
@@ -402,6 +405,53 @@ class Writer {
                     row.add(code == kImpostaStandard ? tassa(start) : Currency()).row();
                 }
             }
+        }
+        close();
+    }
+
+    // The filings' data as the operator has it when the year's filings are
+    // due: the structure, and one payment per quarter of the data's last
+    // year that collected any tax (as the tax detail on documents counts it),
+    // paid on the 16th of the month after the quarter. The third quarter's
+    // payment (the only one's, when there is one) falls a tenth short, so the
+    // filings show a difference. Generale names every item of IdS.mdb, so
+    // CategorieVoci stays empty.
+    void dichiarazioni() {
+        OutFile& out = open(kFileDichiarazioni);
+        for (const auto& statement : schemaDichiarazioni()) out.exec(statement);
+        {
+            Inserter row(out, layoutOf(tabellaStruttura()));
+            row.add(1).add(kComune).add("E715").add("Hotel Belvedere").add("Albergo");
+            row.add("3 stelle").add("IT046017A1DEMO0001").add("Hotel Belvedere S.r.l.");
+            row.add("01234567890").row();
+        }
+        const int year = civil(p_.lastDay).y;
+        Currency collected[4];
+        for (const Doc& d : f_.docs) {
+            const Ymd c = civil(d.day);
+            if (c.y != year || (d.annullato && !d.annullatoDaRiep) || d.riepAcc == "R") continue;
+            for (const auto& l : d.lines) {
+                // A credit note (RiepAcc "N") gives the tax back.
+                if (l.voce >= kImpostaStandard && l.voce <= kImpostaOltre)
+                    collected[(c.m - 1) / 3] += d.riepAcc == "N" ? -l.importo : l.importo;
+            }
+        }
+        std::vector<int> quarters;
+        for (int q = 0; q < 4; ++q)
+            if (collected[q] > Currency()) quarters.push_back(q);
+        const int shortOne = quarters.size() == 1 ? quarters[0] : 2;
+        const char* const roman[] = {"I", "II", "III", "IV"};
+        Inserter row(out, layoutOf(tabellaVersamenti()));
+        for (int q : quarters) {
+            Currency paid = collected[q];
+            if (q == shortOne) paid = Currency::fromUnits(paid.units() * 9 / 10 / 100 * 100);
+            const int paidOn = q == 3 ? dayNumber(year + 1, 1, 16) : dayNumber(year, 3 * q + 4, 16);
+            row.addNull().add(1).add(sqlDate(paidOn)).add(paid);
+            row.add(sqlDate(dayNumber(year, 3 * q + 1, 1)));
+            row.add(sqlDate(q == 3 ? dayNumber(year, 12, 31) : dayNumber(year, 3 * q + 4, 1) - 1));
+            row.add("TRN" + std::to_string(year) + "Q" + std::to_string(q + 1) + "0016");
+            row.add(q == 3 ? "pagoPA" : "Bonifico");
+            row.add(std::string("Imposta di soggiorno ") + roman[q] + " trimestre").row();
         }
         close();
     }

@@ -93,7 +93,7 @@ TEST(DemoGenerate, SmallFolderHasEveryFile) {
          {"Scheda_Cliente.mdb", "SchedaStoricoClienti.mdb", "Conto_Cliente.mdb",
           "ContoStoricoClienti.mdb", "VociFattura.mdb", "AnagraficaHotels.mdb", "Fatture.mdb",
           "CodiciIva.mdb", "CodiciVari.mdb", "Dettaglio.mdb", "Stampanti.mdb", "Contatori.mdb",
-          "IdS.mdb", "CorrSetup.txt", "Parametri.txt"}) {
+          "IdS.mdb", "IdSDichiarazioni.mdb", "CorrSetup.txt", "Parametri.txt"}) {
         EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
     }
 }
@@ -109,7 +109,7 @@ TEST(DemoGenerate, SameSeedGivesIdenticalBytes) {
         EXPECT_EQ(bytesOf(entry.path()), bytesOf(b.path() / name)) << name;
         ++files;
     }
-    EXPECT_EQ(files, 15);
+    EXPECT_EQ(files, 16);
     EXPECT_NE(bytesOf(a.path() / "Scheda_Cliente.mdb"), bytesOf(c.path() / "Scheda_Cliente.mdb"));
 }
 
