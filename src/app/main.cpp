@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "common/clock.h"
 
 #if defined(CORVEX_HAVE_GUI) && __has_include("desk/desk_main.h")
 #include "desk/desk_main.h"
@@ -36,6 +37,12 @@ int main(int argc, char** argv) {
             std::cerr << "corvex: no display: the desk cannot open here; use corvex report ... "
                          "(set QT_QPA_PLATFORM=offscreen to open it without a screen)\n\n"
                       << corvex::cli::usage();
+            return corvex::cli::BadArguments;
+        }
+        try {
+            corvex::now();  // a mistyped CORVEX_NOW must not open the desk on today's dates
+        } catch (const corvex::InvalidClock& e) {
+            std::cerr << "corvex: " << e.what() << '\n';
             return corvex::cli::BadArguments;
         }
         return corvex::desk::run(argc, argv);

@@ -5,6 +5,7 @@
 #include <new>
 #include <ostream>
 
+#include "common/clock.h"
 #include "common/config_files.h"
 #include "common/environment.h"
 #include "common/text.h"
@@ -272,8 +273,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         } catch (const UsageError& e) {
             err << kProgram << ": " << e.what() << '\n';
             return BadArguments;
+        } catch (const InvalidClock& e) {
+            err << kProgram << ": " << e.what() << '\n';
+            return BadArguments;
         } catch (const std::exception& e) {
-            // Reading CamereImp.txt or the clock failed.
+            // Reading CamereImp.txt failed.
             err << kProgram << ": " << terminalText(e.what()) << '\n';
             return DataError;
         }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
+#include <optional>
 
 #include "common/dates.h"
 
@@ -16,22 +18,42 @@ std::string two(int v) {
     return buf;
 }
 
+bool digitsAt(const std::string& t, std::initializer_list<std::size_t> positions) {
+    for (std::size_t i : positions) {
+        if (i >= t.size() || t[i] < '0' || t[i] > '9') return false;
+    }
+    return true;
+}
+
+// "dd/mm/yyyy" or "dd/mm/yyyy hh:mm", a real date, hour 0..23, minute 0..59.
+std::optional<Momento> fixedMoment(const std::string& text) {
+    const bool withTime = text.size() == 16;
+    if (text.size() != 10 && !withTime) return std::nullopt;
+    if (!NumeroGiorno(text.substr(0, 10)) || !digitsAt(text, {0, 1, 3, 4, 6, 7, 8, 9})) {
+        return std::nullopt;
+    }
+    Momento m{std::stoi(text.substr(6, 4)), std::stoi(text.substr(3, 2)),
+              std::stoi(text.substr(0, 2)), 0, 0};
+    if (withTime) {
+        if (text[10] != ' ' || text[13] != ':' || !digitsAt(text, {11, 12, 14, 15})) {
+            return std::nullopt;
+        }
+        m.hour = std::stoi(text.substr(11, 2));
+        m.minute = std::stoi(text.substr(14, 2));
+        if (m.hour > 23 || m.minute > 59) return std::nullopt;
+    }
+    return m;
+}
+
 }  // namespace
 
 Momento now() {
-    // CORVEX_NOW fixes the clock for tests and scripted runs:
-    // "dd/mm/yyyy" or "dd/mm/yyyy hh:mm". A malformed value is ignored.
+    // CORVEX_NOW fixes the clock for tests and scripted runs.
     if (const char* fixed = std::getenv("CORVEX_NOW"); fixed != nullptr && *fixed != '\0') {
-        const std::string text(fixed);
-        if (NumeroGiorno(text.substr(0, 10))) {
-            Momento m{std::atoi(text.substr(6, 4).c_str()), std::atoi(text.substr(3, 2).c_str()),
-                      std::atoi(text.substr(0, 2).c_str()), 0, 0};
-            if (text.size() >= 16 && text[10] == ' ' && text[13] == ':') {
-                m.hour = std::atoi(text.substr(11, 2).c_str());
-                m.minute = std::atoi(text.substr(14, 2).c_str());
-            }
-            return m;
-        }
+        if (auto m = fixedMoment(fixed)) return *m;
+        throw InvalidClock(std::string("CORVEX_NOW: \"") + fixed +
+                           "\" non è una data valida (gg/mm/aaaa oppure gg/mm/aaaa hh:mm, ore "
+                           "00-23, minuti 00-59)");
     }
     const std::time_t t = std::time(nullptr);
     std::tm local{};

@@ -5,6 +5,7 @@
 // "dd/mm/yyyy hh:mm"; otherwise it is the machine's local time.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace corvex {
@@ -13,7 +14,14 @@ struct Momento {
     int year, month, day, hour, minute;
 };
 
-Momento now();
+// CORVEX_NOW set but not a real date (and time): a typo must not run the
+// reports on today's dates. The message names the variable and its value.
+class InvalidClock : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+Momento now();                // throws InvalidClock
 std::string todayText();      // "dd/mm/yyyy"
 std::string timestampText();  // "yyyymmddhhmm", for archive copies
 

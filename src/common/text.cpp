@@ -284,4 +284,28 @@ std::vector<std::string> splitLines(std::string_view text) {
     return out;
 }
 
+namespace {
+
+bool isControl(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F;
+}
+
+}  // namespace
+
+bool hasControlCharacter(std::string_view s) {
+    for (char c : s) {
+        if (isControl(c)) return true;
+    }
+    return false;
+}
+
+std::string blankControlCharacters(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (isControl(c)) c = ' ';
+    }
+    return out;
+}
+
 }  // namespace corvex

@@ -55,4 +55,10 @@ bool parseWhole(std::string_view s, std::int64_t& out);
 
 std::vector<std::string> splitLines(std::string_view text);  // on CRLF or LF
 
+// Control characters (bytes below 0x20 and 0x7F: CR, LF, form feed, ESC,
+// NUL, BEL, tab ...) replaced by blanks, length kept. A data field holding one
+// would split a report line or send a command to a raw printer.
+bool hasControlCharacter(std::string_view s);
+std::string blankControlCharacters(std::string_view s);
+
 }  // namespace corvex

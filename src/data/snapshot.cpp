@@ -1,9 +1,13 @@
 #include "data/snapshot.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "common/config_files.h"
 #include "common/text.h"
@@ -92,12 +96,55 @@ void CreaSchClienti() {
     snapshot.close();
 }
 
-void EliminaSchClienti() {
-    const std::string path = db::resolveFileName(kFileSchClienti);
-    if (!fileExists(path)) return;
-    if (std::remove(path.c_str()) != 0) {
-        throw db::DbError(path, "", std::string("cannot delete the file: ") + std::strerror(errno));
+NuovoSchClienti::NuovoSchClienti(std::chrono::milliseconds attesa)
+    : target_(db::resolveFileName(kFileSchClienti)) {
+    const std::string lockName = "SchClienti.lck";
+    lock_ = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (lock_ < 0) {
+        throw db::DbError(lockName, "",
+                          std::string("impossibile creare il file: ") + std::strerror(errno));
     }
+    const auto limite = std::chrono::steady_clock::now() + attesa;
+    while (::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() >= limite) {
+            ::close(lock_);
+            throw ReportError(
+                "SchClienti.mdb in uso da un'altra postazione: riprovare fra qualche istante");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    try {
+        removeStaleTemporaries(target_);
+        temp_ = temporaryNameBeside(target_);
+        db::Database snapshot = db::Database::create(temp_);
+        snapshot.createTable(tabellaSchClienti());
+        snapshot.close();
+    } catch (...) {
+        rimuoviTemporaneo();
+        ::close(lock_);
+        throw;
+    }
+}
+
+NuovoSchClienti::~NuovoSchClienti() {
+    if (!pubblicato_) rimuoviTemporaneo();
+    ::close(lock_);  // releases the lock
+}
+
+void NuovoSchClienti::rimuoviTemporaneo() noexcept {
+    if (temp_.empty()) return;
+    ::unlink(temp_.c_str());
+    ::unlink((temp_ + "-journal").c_str());
+}
+
+void NuovoSchClienti::pubblica() {
+    if (pubblicato_) return;
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        throw db::DbError(target_, "",
+                          std::string("impossibile sostituire il file: ") + std::strerror(errno));
+    }
+    pubblicato_ = true;
 }
 
 void AggiungiRigaSnapshot(db::Recordset& snapshot, const db::Recordset& source, std::int64_t food) {

@@ -2,7 +2,9 @@
 // the report of tax accrued at a date and read back by it in room order.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "data/engine/database.h"
 #include "data/engine/recordset.h"
@@ -21,9 +23,33 @@ const db::TableDef& tabellaSchClienti();
 // is done. Engine failures are db::DbError.
 void CreaSchClienti();
 
-// Deletes SchClienti.mdb when present (matched without regard to case).
-// A file that cannot be removed is a db::DbError naming it.
-void EliminaSchClienti();
+// A new SchClienti.mdb built while the suite's other programs keep reading
+// the complete previous one at its usual name. The constructor takes the
+// writers' lock (SchClienti.lck beside it), waiting at most `attesa` for
+// another workstation to finish, then a ReportError "SchClienti.mdb in uso da
+// un'altra postazione"; it then creates the empty snapshot under a temporary
+// name (percorso()). pubblica() renames it over SchClienti.mdb. Destroyed
+// before that, the temporary file is removed and the previous SchClienti.mdb
+// stays. The lock is held for the object's lifetime.
+class NuovoSchClienti {
+  public:
+    static constexpr std::chrono::milliseconds kAttesa{20000};
+    explicit NuovoSchClienti(std::chrono::milliseconds attesa = kAttesa);
+    ~NuovoSchClienti();
+    NuovoSchClienti(const NuovoSchClienti&) = delete;
+    NuovoSchClienti& operator=(const NuovoSchClienti&) = delete;
+
+    const std::string& percorso() const { return temp_; }
+    void pubblica();
+
+  private:
+    void rimuoviTemporaneo() noexcept;
+
+    int lock_ = -1;
+    std::string target_;
+    std::string temp_;
+    bool pubblicato_ = false;
+};
 
 // Adds one row to the snapshot (a recordset over the table SchClienti):
 // every field of the source's current record whose name the snapshot has

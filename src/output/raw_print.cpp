@@ -1,6 +1,7 @@
 #include "output/raw_print.h"
 
 #include <cctype>
+#include <filesystem>
 #include <stdexcept>
 
 #include "common/text.h"
@@ -159,7 +160,15 @@ std::string inviaRaw(const std::string& device, const std::string& bytes,
         case TipoDestinazioneRaw::File:
             break;
     }
-    scriviFileDiretto(name, bytes);
+    // A file destination stays inside the data folder; a link of that name
+    // is replaced, never followed.
+    const std::filesystem::path file = std::filesystem::path(name).lexically_normal();
+    if (file.is_absolute() || file.empty() || *file.begin() == "..") {
+        throw std::runtime_error("Il file di stampa " + cp1252ToUtf8(name) +
+                                 " è fuori dalla cartella dei dati: indicare un file nella "
+                                 "cartella dei dati, un dispositivo /dev/... o una coda di stampa");
+    }
+    scriviFileSicuro(name, bytes);
     return "scritta nel file " + name;
 }
 

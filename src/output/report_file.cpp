@@ -1,19 +1,55 @@
 #include "output/report_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 
+#include "common/config_files.h"
 #include "common/environment.h"
+#include "common/text.h"
 
 namespace corvex {
 
 namespace {
 
-std::runtime_error ioError(const std::string& what, const std::string& path) {
-    return std::runtime_error(what + " \"" + path + "\": " + std::strerror(errno));
+std::runtime_error ioError(const std::string& what, const std::string& path, int err) {
+    return std::runtime_error(what + " \"" + path + "\": " + std::strerror(err));
+}
+
+// Copies the current file at path (a regular file, never through a symbolic
+// link) to the end of out. A missing file or a link copies nothing.
+void copyCurrent(const std::string& path, std::FILE* out, const std::string& temp) {
+    const int in = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) {
+        if (errno == ENOENT || errno == ELOOP) return;
+        throw ioError("Impossibile leggere il file", path, errno);
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return;
+    }
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(in);
+            throw ioError("Impossibile leggere il file", path, err);
+        }
+        if (std::fwrite(buf, 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
+            const int err = errno;
+            ::close(in);
+            throw ioError("Errore di scrittura sul file", temp, err);
+        }
+    }
+    ::close(in);
 }
 
 }  // namespace
@@ -21,19 +57,53 @@ std::runtime_error ioError(const std::string& what, const std::string& path) {
 ReportWriter::ReportWriter(Mode mode) : ReportWriter(reportFileName(), mode) {}
 
 ReportWriter::ReportWriter(const std::string& path, Mode mode) : path_(path) {
-    f_ = std::fopen(path.c_str(), mode == Mode::Append ? "ab" : "wb");
-    if (f_ == nullptr) throw ioError("Impossibile scrivere il file", path);
+    removeStaleTemporaries(path);
+    int fd = -1;
+    for (int tries = 0; fd < 0; ++tries) {
+        temp_ = temporaryNameBeside(path);
+        fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || tries >= 100)) {
+            throw ioError("Impossibile scrivere il file", path, errno);
+        }
+    }
+    f_ = ::fdopen(fd, "wb");
+    if (f_ == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(temp_.c_str());
+        throw ioError("Impossibile scrivere il file", path, err);
+    }
+    if (mode == Mode::Append) {
+        try {
+            copyCurrent(path, f_, temp_);
+        } catch (...) {
+            discard();
+            throw;
+        }
+    }
 }
 
 ReportWriter::~ReportWriter() {
-    if (f_ != nullptr) std::fclose(f_);
+    discard();
+}
+
+void ReportWriter::discard() noexcept {
+    if (f_ == nullptr) return;
+    std::fclose(f_);
+    f_ = nullptr;
+    ::unlink(temp_.c_str());
 }
 
 void ReportWriter::line(std::string_view text) {
-    if (f_ == nullptr) throw std::runtime_error("File \"" + path_ + "\" already closed");
+    if (f_ == nullptr) throw std::runtime_error("File \"" + path_ + "\" già chiuso");
+    std::string cleaned;
+    if (hasControlCharacter(text)) {
+        cleaned = blankControlCharacters(text);
+        text = cleaned;
+    }
     if ((!text.empty() && std::fwrite(text.data(), 1, text.size(), f_) != text.size()) ||
         std::fwrite("\r\n", 1, 2, f_) != 2) {
-        throw ioError("Errore di scrittura sul file", path_);
+        throw ioError("Errore di scrittura sul file", path_, errno);
     }
 }
 
@@ -42,7 +112,17 @@ void ReportWriter::close() {
     std::FILE* f = f_;
     f_ = nullptr;
     const bool failed = std::ferror(f) != 0;
-    if (std::fclose(f) != 0 || failed) throw ioError("Errore di scrittura sul file", path_);
+    if (std::fclose(f) != 0 || failed) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        throw ioError("Errore di scrittura sul file", path_, err);
+    }
+    // rename() replaces a symbolic link named path_ itself, never its target.
+    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        throw ioError("Impossibile scrivere il file", path_, err);
+    }
 }
 
 bool reportFileExists(const std::string& path) {

@@ -8,24 +8,32 @@
 
 namespace corvex {
 
-// Writes the report file line by line. Opening empties it (or appends, for
-// the takings register's unattended mode). Lines are code page 1252 bytes.
-// Failures to open or write throw std::runtime_error naming the file.
+// Writes the report file line by line into a temporary file beside it,
+// renamed over the report file by close(): a run that fails or is cancelled
+// before close() leaves the previous file as it was, two runs writing the same
+// name leave one whole report, and a symbolic link of that name is replaced,
+// never followed. Append mode (the takings register's unattended run) starts
+// the temporary file as a copy of the current report file. Lines are code page
+// 1252 bytes; control characters in them become blanks. Failures to open,
+// write or rename throw std::runtime_error naming the file.
 class ReportWriter {
   public:
     enum class Mode { Replace, Append };
     explicit ReportWriter(Mode mode = Mode::Replace);                  // reportFileName()
     ReportWriter(const std::string& path, Mode mode = Mode::Replace);  // any file, same format
-    ~ReportWriter();
+    ~ReportWriter();  // without close(): the temporary file is removed
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
     void line(std::string_view text = {});  // text + CRLF
-    void close();                           // flushes; reports failures
+    void close();                           // flushes, then puts the file in place
     const std::string& path() const { return path_; }
 
   private:
+    void discard() noexcept;
+
     std::string path_;
+    std::string temp_;
     std::FILE* f_ = nullptr;
 };
 

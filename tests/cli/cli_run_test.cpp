@@ -155,6 +155,16 @@ TEST_F(RunTest, BadReportArgumentsExitTwoBeforeAnythingRuns) {
     EXPECT_TRUE(std::filesystem::is_empty(dir()));
 }
 
+TEST_F(RunTest, InvalidClockExitsTwoAndAnUnusableCamereImpOne) {
+    setenv("CORVEX_NOW", "31/12/2025 24:00", 1);
+    EXPECT_EQ(runCli({"report", "summary"}), BadArguments);
+    EXPECT_NE(err_.str().find("CORVEX_NOW"), std::string::npos) << err_.str();
+    unsetenv("CORVEX_NOW");
+    writeFile("CamereImp.txt", "205\r\n101\r\n");
+    EXPECT_EQ(runCli({"report", "summary"}), DataError);
+    EXPECT_NE(err_.str().find("CamereImp.txt"), std::string::npos) << err_.str();
+}
+
 TEST_F(RunTest, DemoArgumentsAreChecked) {
     EXPECT_EQ(runCli({"demo"}), BadArguments);
     EXPECT_EQ(runCli({"demo", "d", "--size", "huge"}), BadArguments);

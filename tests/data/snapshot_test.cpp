@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "common/text.h"
@@ -29,22 +32,49 @@ TEST(SchClienti, CreatedWithTheFiftyFourFieldsInOrder) {
     EXPECT_EQ(rs.recordCount(), 0u);
 }
 
-TEST(SchClienti, ExistingSnapshotIsLeftAsItIsAndDeletedOnRequest) {
+std::size_t rowsIn(const std::string& file) {
+    db::Database s = db::Database::open(file, db::Database::Mode::ReadWrite);
+    return s.openRecordset("SchClienti").recordCount();
+}
+
+TEST(SchClienti, ExistingSnapshotIsLeftAsItIsUntilANewOneIsPublished) {
     test::TempDataFolder dir;
     CreaSchClienti();
-    {
-        db::Database s = db::Database::open(kFileSchClienti, db::Database::Mode::ReadWrite);
-        s.execute("INSERT INTO SchClienti (NumeroHotel, NumeroProgressivo) VALUES (1, 7)");
-    }
+    test::runSql(kFileSchClienti, "INSERT INTO SchClienti (NumeroHotel) VALUES (1)");
     CreaSchClienti();
+    EXPECT_EQ(rowsIn(kFileSchClienti), 1u);
     {
-        db::Database s = db::Database::open(kFileSchClienti, db::Database::Mode::ReadWrite);
-        EXPECT_EQ(s.openRecordset("SchClienti").recordCount(), 1u);
+        NuovoSchClienti nuovo;  // abandoned: a failed or cancelled report
+        test::runSql(nuovo.percorso(), "INSERT INTO SchClienti (NumeroHotel) VALUES (2)");
     }
-    EliminaSchClienti();
-    CreaSchClienti();
-    db::Database s = db::Database::open(kFileSchClienti, db::Database::Mode::ReadWrite);
-    EXPECT_EQ(s.openRecordset("SchClienti").recordCount(), 0u);
+    EXPECT_EQ(rowsIn(kFileSchClienti), 1u);
+    {
+        NuovoSchClienti nuovo;
+        EXPECT_EQ(rowsIn(nuovo.percorso()), 0u);
+        EXPECT_EQ(rowsIn(kFileSchClienti), 1u);  // readers still see the complete one
+        nuovo.pubblica();
+    }
+    EXPECT_EQ(rowsIn(kFileSchClienti), 0u);
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == kFileSchClienti || name == "SchClienti.lck") << name;
+    }
+}
+
+TEST(SchClienti, OneWriterAtATime) {
+    test::TempDataFolder dir;
+    auto primo = std::make_unique<NuovoSchClienti>();
+    try {
+        NuovoSchClienti secondo(std::chrono::milliseconds(200));
+        ADD_FAILURE() << "two writers at once";
+    } catch (const ReportError& e) {
+        EXPECT_NE(std::string(e.what()).find("SchClienti.mdb in uso da un'altra postazione"),
+                  std::string::npos);
+    }
+    primo.reset();
+    NuovoSchClienti terzo(std::chrono::milliseconds(200));
+    terzo.pubblica();
+    EXPECT_EQ(rowsIn(kFileSchClienti), 0u);
 }
 
 class SnapshotRow : public ::testing::Test {

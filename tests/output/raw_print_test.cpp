@@ -149,6 +149,9 @@ TEST(DestinazioneRaw, OtherNamesAreFilesInTheCurrentDirectory) {
     dir.writeFile("stampa.prn", "old content that is longer");
     inviaRaw("stampa.prn", std::string("a\0b", 3), "fd1");
     EXPECT_EQ(dir.readFile("stampa.prn"), std::string("a\0b", 3));
+    for (const char* outside : {"/tmp/stampa.prn", "../stampa.prn", "sub/../../stampa.prn"}) {
+        EXPECT_THROW(inviaRaw(outside, "x", "fd1"), std::runtime_error) << outside;
+    }
 }
 
 }  // namespace

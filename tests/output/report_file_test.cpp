@@ -1,11 +1,36 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 #include "output/report_file.h"
 #include "support/data_folder.h"
 
 using namespace corvex;
+
+namespace {
+
+// Names in the folder other than the ones given: temporary files left behind.
+std::vector<std::string> otherFiles(const std::string& folder,
+                                    std::initializer_list<std::string> known) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) out.push_back(name);
+    }
+    return out;
+}
+
+void scrivi(ReportWriter::Mode mode, std::initializer_list<const char*> lines) {
+    ReportWriter w(mode);
+    for (const char* l : lines) w.line(l);
+    w.close();
+}
+
+}  // namespace
 
 TEST(ReportFile, WritesCp1252LinesWithCrlfUnderTheWorkstationName) {
     test::TempDataFolder dir;
@@ -50,6 +75,67 @@ TEST(ReportFile, EmptyReportGivesEmptyFile) {
 TEST(ReportFile, UnwritablePathIsAClearError) {
     test::TempDataFolder dir;
     EXPECT_THROW(ReportWriter("no/such/folder/fd0"), std::runtime_error);
+}
+
+TEST(ReportFile, ConcurrentRunsLeaveOneWholeReport) {
+    test::TempDataFolder dir;
+    const auto run = [](char mark) {
+        ReportWriter w;
+        for (int i = 0; i < 3000; ++i) {
+            w.line(std::string(40, mark));
+            if (i % 500 == 0) std::this_thread::yield();
+        }
+        w.close();
+    };
+    std::thread ta(run, 'a'), tb(run, 'b');
+    ta.join();
+    tb.join();
+    std::string a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a += std::string(40, 'a') + "\r\n";
+        b += std::string(40, 'b') + "\r\n";
+    }
+    const std::string file = dir.readFile("fd0");
+    EXPECT_TRUE(file == a || file == b) << file.substr(0, 200);
+    EXPECT_EQ(otherFiles(dir.path(), {"fd0"}), std::vector<std::string>{});
+}
+
+TEST(ReportFile, AFailedOrCancelledRunLeavesThePreviousFile) {
+    for (auto mode : {ReportWriter::Mode::Replace, ReportWriter::Mode::Append}) {
+        test::TempDataFolder dir;
+        scrivi(ReportWriter::Mode::Replace, {"buono"});
+        {
+            ReportWriter w(mode);
+            w.line("a met\xE0");  // the report throws here: no close()
+        }
+        EXPECT_EQ(dir.readFile("fd0"), "buono\r\n");
+        EXPECT_EQ(otherFiles(dir.path(), {"fd0"}), std::vector<std::string>{});
+    }
+}
+
+TEST(ReportFile, ALinkNamedLikeTheFileIsReplacedNotFollowed) {
+    for (auto mode : {ReportWriter::Mode::Replace, ReportWriter::Mode::Append}) {
+        test::TempDataFolder outside;
+        outside.writeFile("target", "fuori\r\n");
+        test::TempDataFolder dir;
+        for (const char* name : {"fd0", "CorvexLog.txt"}) {
+            ASSERT_EQ(::symlink((outside.path() + "/target").c_str(), name), 0);
+            ReportWriter w(name, mode);
+            w.line("nuovo");
+            w.close();
+            EXPECT_FALSE(std::filesystem::is_symlink(name));
+            EXPECT_EQ(dir.readFile(name), "nuovo\r\n");
+        }
+        EXPECT_EQ(outside.readFile("target"), "fuori\r\n");
+    }
+}
+
+TEST(ReportFile, ControlCharactersInLinesBecomeBlanks) {
+    test::TempDataFolder dir;
+    ReportWriter w;
+    w.line(std::string("Ros\rsi\nM\fa\x1b[0m\x07\x7f\0X\tY\xE7\xC0", 22));
+    w.close();
+    EXPECT_EQ(dir.readFile("fd0"), "Ros si M a [0m   X Y\xE7\xC0\r\n");
 }
 
 TEST(PulisciRiga, RemovesBoldMarksThenMapsCharacters) {

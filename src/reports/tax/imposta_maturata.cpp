@@ -179,8 +179,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
 
     std::vector<VoceImposta> voci = caricaVociImposta();
 
-    EliminaSchClienti();
-    CreaSchClienti();
+    NuovoSchClienti schClienti;
 
     // The archives follow the hotel's option letters, read now: the same rule
     // as every other report.
@@ -191,7 +190,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
 
     {
         db::Database snapshotDb =
-            db::Database::open(kFileSchClienti, db::Database::Mode::ReadWrite);
+            db::Database::open(schClienti.percorso(), db::Database::Mode::ReadWrite);
         snapshotDb.transaction([&] {
             db::Recordset snapshot = snapshotDb.openRecordset(kTabellaSchClienti);
 
@@ -237,7 +236,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
     out.emplace_back();
     {
         db::Database snapshotDb =
-            db::Database::open(kFileSchClienti, db::Database::Mode::ReadWrite);
+            db::Database::open(schClienti.percorso(), db::Database::Mode::ReadWrite);
         db::Recordset s = snapshotDb.openRecordset(
             std::string("Select * From SchClienti Order by ") + kOrdine + ";");
         std::int64_t numero = 1;
@@ -248,6 +247,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
         s.close();
         snapshotDb.close();
     }
+    schClienti.pubblica();
     out.push_back(" ");
     for (const auto& v : voci) {
         if (!v.descrizione.empty()) out.push_back(rigaTotale(v));

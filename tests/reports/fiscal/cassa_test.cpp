@@ -1,6 +1,7 @@
 // Daily takings and cash table, end to end on a small data folder.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -162,15 +163,9 @@ void archivio(const char* codiceAssistenza) {
 // Widths of the data cells in print order after the date.
 constexpr int kLarghezze[] = {4, 10, 10, 9, 10, 9, 9, 9, 9, 10, 9, 10, 10, 9};
 
-// A day line: the values in print order (PRS, CORRISP., RICEV. 10%, RICEV.22%,
+// A day line's values in print order: PRS, CORRISP., RICEV. 10%, RICEV.22%,
 // FATT. 10%, FATT.22%., ESENZIONI, IMPOSTA R, IMPOSTA F, CONTANTI, EXTRA C.,
-// C/CREDITO, SOSPESI, SCONTR.).
-std::string giorno(const std::string& data, std::initializer_list<const char*> valori) {
-    std::string s = "\xB3" + data + "\xB3";
-    std::size_t i = 0;
-    for (const char* v : valori) s += padLeft(v, kLarghezze[i++]) + "\xB3";
-    return s;
-}
+// C/CREDITO, SOSPESI, SCONTR. (giorno() below).
 
 std::string bordo(char a, char b, char c) {
     return test::runs(a, b, c, {5, 4, 10, 9, 10, 9, 10, 9, 9, 9, 10, 9, 10, 10, 9});
@@ -201,67 +196,79 @@ ReportRequest richiesta(const char* tipo = " ") {
     return r;
 }
 
-TEST(Cassa, WithoutLetterRAReceiptWithAnUnpaidPartCountsOnlyItsPayments) {
-    test::TempDataFolder dir;
-    archivio("");
-    test::FiscalIo io;
-    const ReportResult res = StampaCassa(richiesta(), io);
-    EXPECT_TRUE(res.skipped.empty());
-    EXPECT_EQ(io.printMenus, 1);
+// The values of one line of the table, in print order.
+using Valori = std::array<const char*, 14>;
 
-    const std::string atteso =
-        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
-                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
-                 // credit note: -110 + 10; invoice 123 - 2; till 28,50.
-                 giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00",
-                                  "-10,00", "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
-                 giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
-                                  "0,00", "100,00", "20,00", "0,00", "0,00", "0,00"})},
-                giorno("     ", {"19", "169,50", "0,00", "20,00", "10,00", "100,00", "11,00",
-                                 "0,00", "2,00", "320,00", "20,00", "100,00", "0,00", "28,50"}));
-    EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
+// Lines shared by the cases below.
+constexpr Valori k0103 = {"12",    "100,00", "100,00", "0,00", "0,00", "0,00", "0,00",
+                          "10,00", "0,00",   "110,00", "0,00", "0,00", "0,00", "0,00"};
+// Credit note: -110 + 10; invoice 123 - 2; till 28,50.
+constexpr Valori k0203 = {"7",      "49,50", "-100,00", "0,00", "10,00",  "100,00", "11,00",
+                          "-10,00", "2,00",  "110,00",  "0,00", "100,00", "0,00",   "28,50"};
+// The receipt with an unpaid part counts only its payments.
+constexpr Valori k0303Pagati = {"0",    "20,00", "0,00",   "20,00", "0,00", "0,00", "0,00",
+                                "0,00", "0,00",  "100,00", "20,00", "0,00", "0,00", "0,00"};
+
+std::string giorno(const std::string& data, const Valori& v) {
+    std::string s = "\xB3" + data + "\xB3";
+    for (std::size_t i = 0; i < v.size(); ++i) s += padLeft(v[i], kLarghezze[i]) + "\xB3";
+    return s;
 }
 
-TEST(Cassa, WithLetterRAReceiptWithAnUnpaidPartCountsWithItsUnpaidAmount) {
-    test::TempDataFolder dir;
-    archivio("&R");
-    // With '&' the statistics live in DirKV.
-    std::filesystem::create_directory("kv");
-    std::filesystem::rename("Dettaglio.mdb", "kv/Dettaglio.mdb");
-    ::setenv("DirKV", (dir.path() + "/kv").c_str(), 1);
-    test::FiscalIo io;
-    const ReportResult res = StampaCassa(richiesta(), io);
-    EXPECT_TRUE(res.skipped.empty());
-
-    const std::string atteso =
-        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
-                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
-                 giorno("02/03", {"7", "49,50", "-100,00", "0,00", "10,00", "100,00", "11,00",
-                                  "-10,00", "2,00", "110,00", "0,00", "100,00", "0,00", "28,50"}),
-                 giorno("03/03", {"0", "140,00", "120,00", "20,00", "0,00", "0,00", "0,00", "10,00",
-                                  "0,00", "100,00", "20,00", "0,00", "30,00", "0,00"})},
-                giorno("     ", {"19", "289,50", "120,00", "20,00", "10,00", "100,00", "11,00",
-                                 "10,00", "2,00", "320,00", "20,00", "100,00", "30,00", "28,50"}));
-    EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
-}
-
-TEST(Cassa, DocumentTypeIsUpperCasedAndSelectsDocumentsAndPayments) {
-    test::TempDataFolder dir;
-    archivio("");
-    test::FiscalIo io;
-    StampaCassa(richiesta("r"), io);
-    // Receipts only: no invoice, and the till documents (type "ESTERNI")
-    // fall outside the payments selection too.
-    const std::string atteso =
-        tabella({giorno("01/03", {"12", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00", "10,00",
-                                  "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
-                 giorno("02/03", {"7", "-100,00", "-100,00", "0,00", "0,00", "0,00", "0,00",
-                                  "-10,00", "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"}),
-                 giorno("03/03", {"0", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
-                                  "0,00", "100,00", "20,00", "0,00", "0,00", "0,00"})},
-                giorno("     ", {"19", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00",
-                                 "0,00", "320,00", "20,00", "0,00", "0,00", "0,00"}));
-    EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
+TEST(Cassa, TablesByOptionLetterAndDocumentType) {
+    const struct {
+        const char* caso;
+        const char* codiceAssistenza;  // '&': the statistics live in DirKV
+        const char* tipo;
+        Valori giorni[3];
+        Valori totali;
+    } casi[] = {
+        {"without letter R a receipt with an unpaid part counts only its payments",
+         "",
+         " ",
+         {k0103, k0203, k0303Pagati},
+         {"19", "169,50", "0,00", "20,00", "10,00", "100,00", "11,00", "0,00", "2,00", "320,00",
+          "20,00", "100,00", "0,00", "28,50"}},
+        {"with letter R it counts with its unpaid amount",
+         "&R",
+         " ",
+         {k0103,
+          k0203,
+          {"0", "140,00", "120,00", "20,00", "0,00", "0,00", "0,00", "10,00", "0,00", "100,00",
+           "20,00", "0,00", "30,00", "0,00"}},
+         {"19", "289,50", "120,00", "20,00", "10,00", "100,00", "11,00", "10,00", "2,00", "320,00",
+          "20,00", "100,00", "30,00", "28,50"}},
+        // Receipts only, the type upper-cased: no invoice, and the till
+        // documents (type "ESTERNI") fall outside the payments selection too.
+        {"document type r selects receipts and their payments",
+         "",
+         "r",
+         {k0103,
+          {"7", "-100,00", "-100,00", "0,00", "0,00", "0,00", "0,00", "-10,00", "0,00", "110,00",
+           "0,00", "0,00", "0,00", "0,00"},
+          k0303Pagati},
+         {"19", "20,00", "0,00", "20,00", "0,00", "0,00", "0,00", "0,00", "0,00", "320,00", "20,00",
+          "0,00", "0,00", "0,00"}},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        test::TempDataFolder dir;
+        archivio(c.codiceAssistenza);
+        if (c.codiceAssistenza[0] == '&') {
+            std::filesystem::create_directory("kv");
+            std::filesystem::rename("Dettaglio.mdb", "kv/Dettaglio.mdb");
+            ::setenv("DirKV", (dir.path() + "/kv").c_str(), 1);
+        }
+        test::FiscalIo io;
+        const ReportResult res = StampaCassa(richiesta(c.tipo), io);
+        EXPECT_TRUE(res.skipped.empty());
+        EXPECT_EQ(io.printMenus, 1);
+        const std::string atteso =
+            tabella({giorno("01/03", c.giorni[0]), giorno("02/03", c.giorni[1]),
+                     giorno("03/03", c.giorni[2])},
+                    giorno("     ", c.totali));
+        EXPECT_EQ(test::utf8(dir.readFile("fd0")), test::utf8(atteso));
+    }
 }
 
 TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
@@ -273,9 +280,9 @@ TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
     ASSERT_EQ(res.skipped.size(), 1u);
     EXPECT_NE(res.skipped[0].find("Dettaglio.mdb"), std::string::npos) << res.skipped[0];
     const std::string f = dir.readFile("fd0");
-    EXPECT_NE(f.find(giorno("01/03", {"0", "100,00", "100,00", "0,00", "0,00", "0,00", "0,00",
-                                      "10,00", "0,00", "110,00", "0,00", "0,00", "0,00", "0,00"})),
-              std::string::npos);
+    Valori senzaPresenze = k0103;
+    senzaPresenze[0] = "0";
+    EXPECT_NE(f.find(giorno("01/03", senzaPresenze)), std::string::npos);
     EXPECT_EQ(io.printMenus, 1);
 }
 
@@ -289,18 +296,11 @@ TEST(Cassa, LetterAmpersandWithoutDirKVIsASkippedNoteNamingThePath) {
 }
 
 TEST(Cassa, MissingDocumentsOrPaymentCodesStopTheReport) {
-    {
+    for (const char* file : {"Fatture.mdb", "CodiciVari.mdb"}) {
+        SCOPED_TRACE(file);
         test::TempDataFolder dir;
         archivio("");
-        std::remove("Fatture.mdb");
-        test::FiscalIo io;
-        EXPECT_THROW(StampaCassa(richiesta(), io), db::DbError);
-        EXPECT_EQ(io.printMenus, 0);
-    }
-    {
-        test::TempDataFolder dir;
-        archivio("");
-        std::remove("CodiciVari.mdb");
+        std::remove(file);
         test::FiscalIo io;
         EXPECT_THROW(StampaCassa(richiesta(), io), db::DbError);
         EXPECT_EQ(io.printMenus, 0);
