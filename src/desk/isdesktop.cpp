@@ -34,9 +34,9 @@ ServiziDesk serviziDesk(QWidget* desk) {
         qt::MostraMessaggio(text, title, desk);
     };
     s.conferma = [desk](const std::string& text, const std::string& title, bool defaultYes) {
-        const auto answer =
-            QMessageBox::question(desk, daCp(title), daCp(text), QMessageBox::Yes | QMessageBox::No,
-                                  defaultYes ? QMessageBox::Yes : QMessageBox::No);
+        const auto answer = QMessageBox::question(
+            desk, QString::fromUtf8(title), QString::fromUtf8(text),
+            QMessageBox::Yes | QMessageBox::No, defaultYes ? QMessageBox::Yes : QMessageBox::No);
         return answer == QMessageBox::Yes;
     };
     s.menuStampa = [desk] { qt::mostraMenuStampa(desk); };

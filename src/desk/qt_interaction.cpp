@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
-#include "dialogs/testo_qt.h"
-
 namespace corvex::desk {
 
 namespace {
@@ -29,12 +27,14 @@ void QtInteraction::closeProgress() {
     }
 }
 
-std::optional<std::string> QtInteraction::ask(const std::string& prompt, const std::string& title,
+std::optional<std::string> QtInteraction::ask(const std::string&, const std::string& prompt,
+                                              const std::string& title,
                                               const std::string& defaultAnswer) {
     return servizi_.chiedi(prompt, title, defaultAnswer);
 }
 
-bool QtInteraction::confirm(const std::string& prompt, const std::string& title, bool defaultYes) {
+bool QtInteraction::confirm(const std::string&, const std::string& prompt, const std::string& title,
+                            bool defaultYes) {
     return servizi_.conferma(prompt, title, defaultYes);
 }
 
@@ -44,7 +44,6 @@ void QtInteraction::warn(const std::string& text, const std::string& title) {
 
 void QtInteraction::showPrintMenu() {
     closeProgress();
-    printMenuShown_ = true;
     servizi_.menuStampa();
 }
 
@@ -64,7 +63,7 @@ void QtInteraction::progress(const std::string& where) {
         dialog_->show();
     }
     if (dialog_) {
-        dialog_->setLabelText(qt::daCp(where));
+        dialog_->setLabelText(QString::fromUtf8(where));
         // The dialog is modal: the desk takes no click while the report runs.
         QCoreApplication::processEvents();
         if (dialog_->wasCanceled()) {

@@ -122,13 +122,14 @@ MsgBox_Form::MsgBox_Form(const QString& text, const QString& title, QWidget* par
 
 std::optional<std::string> ChiediValore(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText, QWidget* parent) {
-    InputBox_form box(daCp(prompt), daCp(title), daCp(defaultText), parent);
+    InputBox_form box(QString::fromUtf8(prompt), QString::fromUtf8(title), daCp(defaultText),
+                      parent);
     if (box.exec() != QDialog::Accepted) return std::nullopt;
     return aCp(box.valore());
 }
 
 void MostraMessaggio(const std::string& text, const std::string& title, QWidget* parent) {
-    MsgBox_Form box(daCp(text), daCp(title), parent);
+    MsgBox_Form box(QString::fromUtf8(text), QString::fromUtf8(title), parent);
     box.exec();
 }
 

@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <deque>
 
 #include "data/engine/error.h"
 #include "desk/campi_desk.h"
+#include "dialogs/dialoghi.h"
 #include "support/data_folder.h"
 
 namespace corvex::desk {
@@ -73,6 +79,38 @@ TEST_F(DeskTest, StartsWithTodayInEveryDateFieldAndAllRooms) {
     EXPECT_EQ(desk.T(3)->text(), QStringLiteral("Stampa su doc. fisc."));
     EXPECT_EQ(desk.Chk()->text(), QStringLiteral("Solo prepagamenti"));
     EXPECT_EQ(desk.menuImpostazioni()->text(), QStringLiteral("Impostazioni"));
+    // Every print button and date field says which row it belongs to.
+    for (int i = 1; i < kTasti; ++i) {
+        const QString row = QString::fromUtf8(reportDelTasto(i).desk.row);
+        EXPECT_TRUE(desk.T(i)->accessibleName().contains(row)) << i;
+        EXPECT_EQ(desk.T(i)->toolTip(), row) << i;
+    }
+    for (int i = 0; i < kCampi; ++i) {
+        if (i < kPrimaCamera) EXPECT_FALSE(desk.Text1(i)->accessibleName().isEmpty()) << i;
+        bool labelled = false;
+        for (const QLabel* l : desk.findChildren<QLabel*>())
+            labelled |= l->buddy() == desk.Text1(i);
+        EXPECT_TRUE(labelled) << i;
+    }
+    EXPECT_EQ(desk.Text1(6)->accessibleName(),
+              QStringLiteral("Stampa imposta maturata ad una certa data (non fatturata): Data di "
+                             "riferimento"));
+}
+
+// The desk's rows follow the catalog: one print button per report, reports
+// sharing a row share its dates, and the fields are numbered down the rows.
+TEST(RigheDesk, FollowTheCatalog) {
+    std::vector<int> buttons;
+    int fields = 0;
+    for (const RigaDesk& r : righeDesk()) {
+        EXPECT_EQ(r.dal, fields);
+        fields += r.al < 0 ? 1 : 2;
+        buttons.insert(buttons.end(), r.tasti.begin(), r.tasti.end());
+    }
+    EXPECT_EQ(fields, kPrimaCamera);
+    std::sort(buttons.begin(), buttons.end());
+    for (int i = 1; i < kTasti; ++i) EXPECT_EQ(buttons[static_cast<std::size_t>(i - 1)], i);
+    EXPECT_EQ(buttons.size(), reportCatalog().size());
 }
 
 std::array<std::string, kCampi> fields(std::initializer_list<std::pair<int, std::string>> set) {
@@ -214,9 +252,12 @@ TEST_F(DeskTest, CounterAndDocumentTypeQuestions) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
     // Fiscal detail: the counter only; letters are asked again.
-    fake.answers = {std::string("abc"), std::string(""), std::string(" 3 ")};
+    // Letters, nothing, a negative number and one beyond the suite's 16-bit
+    // field are asked again.
+    fake.answers = {std::string("abc"), std::string(""), std::string("-1"), std::string("32768"),
+                    std::string(" 3 ")};
     desk.T(3)->click();
-    EXPECT_EQ(fake.asked, (std::vector<std::string>{"Contatore", "Contatore", "Contatore"}));
+    EXPECT_EQ(fake.asked, std::vector<std::string>(5, "Contatore"));
     ASSERT_EQ(fake.runs.size(), 1u);
     EXPECT_EQ(fake.runs[0].second.contatore, 3);
     desk.Chk()->setChecked(true);
@@ -268,6 +309,33 @@ TEST_F(DeskTest, ReportErrorsAreShownAndCancelIsSilent) {
     EXPECT_NE(fake.messages[1].find("31/02/2013"), std::string::npos);
     EXPECT_NE(fake.messages[2].find("riga 3 saltata"), std::string::npos);
     EXPECT_FALSE(desk.reportInCorso());
+}
+
+// An accented message reaches the person as written, in the desk's own
+// message box.
+TEST_F(DeskTest, AnAccentedReportErrorReadsRightInTheMessageBox) {
+    FakeDesk fake;
+    auto s = fake.servizi();
+    s.messaggio = nullptr;  // the desk's own message box
+    s.esegui = [](const ReportEntry&, const ReportRequest&, Interaction&) -> ReportResult {
+        throw ReportError("La data iniziale \"31/02/2013\" non è valida (gg/mm/aaaa)");
+    };
+    ISDeskTop desk(s);
+    QString shown, title;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<qt::MsgBox_Form*>(w); box && box->isVisible()) {
+                shown = box->testo()->toPlainText();
+                title = box->windowTitle();
+                box->reject();
+            }
+        }
+    });
+    poll.start(10);
+    desk.T(6)->click();
+    EXPECT_EQ(shown, QStringLiteral("La data iniziale \"31/02/2013\" non è valida (gg/mm/aaaa)"));
+    EXPECT_EQ(title, QStringLiteral("Errore"));
 }
 
 TEST_F(DeskTest, NoOtherReportStartsWhileOneRuns) {

@@ -23,56 +23,20 @@
 #include "reports/catalog.h"
 #include "settings/qt/isimpostazioni.h"
 #include "support/data_folder.h"
+#include "support/fake_io.h"
 
 namespace corvex::qt {
 namespace {
 
-// A page of the period summary as the demo hotel prints it.
-std::string sampleReport() {
-    std::string s;
-    auto line = [&](const std::string& l) { s += l + "\r\n"; };
-    line(
-        "\xE7"
-        "Hotel Demo - Riepilogo imposte maturate nel periodo\xE7");
-    line("Dal 01/12/2025 al 31/12/2025         Camere da 101 a ZZZZZZ");
-    line("");
-    line("Data        Presenze   Esenti   Imposta maturata   Imposta addebitata");
-    line("----------------------------------------------------------------------");
-    for (int d = 1; d <= 31; ++d) {
-        char buf[128];
-        std::snprintf(buf, sizeof buf, "%02d/12/2025   %8d %8d %18s %20s", d, 40 + d % 7, d % 3,
-                      (std::to_string(80 + d % 7 * 2) + ",00").c_str(),
-                      (std::to_string(78 + d % 5 * 2) + ",00").c_str());
-        line(buf);
-    }
-    line("----------------------------------------------------------------------");
-    line("\xE7Totale\xE7       1.457       31           2.604,00             2.542,00");
-    return s;
-}
-
-class Silent : public Interaction {
-  public:
-    std::optional<std::string> ask(const std::string&, const std::string&,
-                                   const std::string& def) override {
-        return def;
-    }
-    bool confirm(const std::string&, const std::string&, bool def) override { return def; }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
-
-// The demo hotel's period summary for December, or the sample page while
-// that report is not built.
-void writeReport(test::TempDataFolder& dir) {
-    try {
-        ReportRequest r;
-        r.dal = "01/12/2025";
-        r.al = "31/12/2025";
-        Silent io;
-        findReport("summary")->run(r, io);
-    } catch (const std::exception&) {
-        dir.writeFile("fd1", sampleReport());
-    }
+// The demo hotel's period summary for December; a report that fails fails
+// the test rather than leaving a made-up page to photograph.
+void writeReport() {
+    ReportRequest r;
+    r.dal = "01/12/2025";
+    r.al = "31/12/2025";
+    test::FakeIo io;
+    ASSERT_NO_THROW(findReport("summary")->run(r, io));
+    ASSERT_EQ(io.printMenus, 1);
 }
 
 void save(QWidget& w, const char* name) {
@@ -94,7 +58,7 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
     demo::generate(dir.path(), {demo::Size::Small, 1});
     ::setenv("CORVEX_NOW", "31/12/2025 18:00", 1);
     ::setenv("PCLocal", "1", 1);
-    writeReport(dir);
+    writeReport();
 
     desk::ISDeskTop desk;
     save(desk, "desk.png");
@@ -122,7 +86,7 @@ TEST(DemoReportPdf, HoldsTheReportLines) {
     demo::generate(dir.path(), {demo::Size::Small, 1});
     ::setenv("CORVEX_NOW", "31/12/2025 18:00", 1);
     ::setenv("PCLocal", "1", 1);
-    writeReport(dir);
+    writeReport();
     RichiestaUscita r;
     r.pdf = "demo.pdf";
     eseguiUscita(r, renderStampante);

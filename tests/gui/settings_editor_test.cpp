@@ -68,17 +68,17 @@ TEST(ISImpostazioni, ListsIdsItemsAndSavesInOneGo) {
 
     e.window.aggiungi()->click();  // no item chosen yet
     ASSERT_EQ(e.messages.size(), 1u);
-    EXPECT_EQ(e.messages[0], cp("la voce di riferimento non è stata selezionata!"));
+    EXPECT_EQ(e.messages[0], "la voce di riferimento non è stata selezionata!");
     EXPECT_FALSE(e.window.salva());
-    EXPECT_EQ(e.messages.back(), cp("Non sono state create le voci per l'imposta di soggiorno!"));
+    EXPECT_EQ(e.messages.back(), "Non sono state create le voci per l'imposta di soggiorno!");
 
     check(e.window.voci(), 50);
     check(e.window.voci(), 51);
     EXPECT_FALSE(e.window.salva());
-    EXPECT_EQ(e.messages.back(), cp("Il codice iva non è stato selezionato!"));
+    EXPECT_EQ(e.messages.back(), "Il codice iva non è stato selezionato!");
     select(e.window.codiceIva(), 4);
     EXPECT_FALSE(e.window.salva());
-    EXPECT_EQ(e.messages.back(), cp("Dati incompleti"));
+    EXPECT_EQ(e.messages.back(), "Dati incompleti");
     select(e.window.codice("CodStd"), 50);
     select(e.window.codice("CodMin"), 51);
     e.window.numero("EtaMin")->setValue(14);
@@ -88,7 +88,7 @@ TEST(ISImpostazioni, ListsIdsItemsAndSavesInOneGo) {
     e.window.dataFine()->setText(QStringLiteral("01/01/2013"));
     e.window.valore()->setText(QStringLiteral("1,50"));
     e.window.aggiungi()->click();
-    EXPECT_EQ(e.messages.back(), cp("le date inserite non sono corrette!"));
+    EXPECT_EQ(e.messages.back(), "le date inserite non sono corrette!");
     e.window.dataInizio()->setText(QStringLiteral("010113"));
     e.window.dataFine()->setText(QStringLiteral("31/12/2013"));
     e.window.aggiungi()->click();

@@ -127,8 +127,8 @@ Impostazioni carica() {
 }
 
 std::optional<std::string> verifica(const Impostazioni& s) {
-    if (s.voci.empty()) return cp("Non sono state create le voci per l'imposta di soggiorno!");
-    if (s.generale.codiceIva == 0) return cp("Il codice iva non è stato selezionato!");
+    if (s.voci.empty()) return "Non sono state create le voci per l'imposta di soggiorno!";
+    if (s.generale.codiceIva == 0) return "Il codice iva non è stato selezionato!";
     auto isVoce = [&](int code) {
         for (const auto& v : s.voci) {
             if (v.codice == code) return true;
@@ -136,20 +136,19 @@ std::optional<std::string> verifica(const Impostazioni& s) {
         return false;
     };
     const Generale& g = s.generale;
-    if (!isVoce(g.codStd)) return cp("Dati incompleti");
+    if (!isVoce(g.codStd)) return "Dati incompleti";
     for (int code : {g.codGGMax, g.codMin, g.codGrp, g.codRes, g.codFEta}) {
-        if (code != 0 && !isVoce(code))
-            return cp("la voce di riferimento non è stata selezionata!");
+        if (code != 0 && !isVoce(code)) return "la voce di riferimento non è stata selezionata!";
     }
     if ((g.ggMax > 0 && g.codGGMax == 0) || (g.etaMin > 0 && g.codMin == 0) ||
         (g.codFEta != 0 && g.etaDa > g.etaFinoA)) {
-        return cp("Dati incompleti");
+        return "Dati incompleti";
     }
     for (const auto& p : s.periodi) {
-        if (!isVoce(p.codice)) return cp("la voce di riferimento non è stata selezionata!");
+        if (!isVoce(p.codice)) return "la voce di riferimento non è stata selezionata!";
         if (!DataValida(p.dataInizio) || !DataValida(p.dataFine) ||
             !ConfrontaDate(p.dataInizio, p.dataFine)) {
-            return cp("le date inserite non sono corrette!");
+            return "le date inserite non sono corrette!";
         }
     }
     return std::nullopt;

@@ -86,7 +86,8 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
     }
     if (!conferma_) {
         conferma_ = [this](const std::string& text) {
-            return QMessageBox::question(this, windowTitle(), daCp(text)) == QMessageBox::Yes;
+            return QMessageBox::question(this, windowTitle(), QString::fromUtf8(text)) ==
+                   QMessageBox::Yes;
         };
     }
 
@@ -282,7 +283,7 @@ void ISImpostazioni::aggiornaPeriodi() {
 
 void ISImpostazioni::aggiungiPeriodo() {
     if (periodItem_->count() == 0) {
-        messaggio_(cp("la voce di riferimento non è stata selezionata!"));
+        messaggio_("la voce di riferimento non è stata selezionata!");
         return;
     }
     Periodo p;
@@ -292,11 +293,11 @@ void ISImpostazioni::aggiungiPeriodo() {
     const auto value = Currency::parse(trim(aCp(value_->text())));
     if (!DataValida(p.dataInizio) || !DataValida(p.dataFine) ||
         !ConfrontaDate(p.dataInizio, p.dataFine)) {
-        messaggio_(cp("le date inserite non sono corrette!"));
+        messaggio_("le date inserite non sono corrette!");
         return;
     }
     if (!value) {
-        messaggio_(cp("Dati incompleti"));
+        messaggio_("Dati incompleti");
         return;
     }
     p.valore = *value;
@@ -359,14 +360,15 @@ bool ISImpostazioni::salva() {
     }
     try {
         if (impostazioni::idsInFormatoJet()) {
-            if (!conferma_(cp("IdS.mdb è nel formato di un'altra versione del programma e non può "
-                              "essere modificato. Convertirlo nel formato di questo programma? "
-                              "L'originale resterà nella stessa cartella come "
-                              "IdS.mdb.jet-backup."))) {
+            if (!conferma_("IdS.mdb è nel formato di un'altra versione del programma e non può "
+                           "essere modificato. Convertirlo nel formato di questo programma? "
+                           "L'originale resterà nella stessa cartella come "
+                           "IdS.mdb.jet-backup.")) {
                 return false;
             }
             const std::string backup = impostazioni::convertiESalva(s);
-            messaggio_(cp("Impostazioni salvate. IdS.mdb è stato convertito; l'originale è ora ") +
+            messaggio_(std::string(
+                           "Impostazioni salvate. IdS.mdb è stato convertito; l'originale è ora ") +
                        backup);
             return true;
         }

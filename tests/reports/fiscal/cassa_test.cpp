@@ -204,7 +204,7 @@ ReportRequest richiesta(const char* tipo = " ") {
 TEST(Cassa, WithoutLetterRAReceiptWithAnUnpaidPartCountsOnlyItsPayments) {
     test::TempDataFolder dir;
     archivio("");
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     EXPECT_TRUE(res.skipped.empty());
     EXPECT_EQ(io.printMenus, 1);
@@ -229,7 +229,7 @@ TEST(Cassa, WithLetterRAReceiptWithAnUnpaidPartCountsWithItsUnpaidAmount) {
     std::filesystem::create_directory("kv");
     std::filesystem::rename("Dettaglio.mdb", "kv/Dettaglio.mdb");
     ::setenv("DirKV", (dir.path() + "/kv").c_str(), 1);
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     EXPECT_TRUE(res.skipped.empty());
 
@@ -248,7 +248,7 @@ TEST(Cassa, WithLetterRAReceiptWithAnUnpaidPartCountsWithItsUnpaidAmount) {
 TEST(Cassa, DocumentTypeIsUpperCasedAndSelectsDocumentsAndPayments) {
     test::TempDataFolder dir;
     archivio("");
-    test::FiscalIo io;
+    test::FakeIo io;
     StampaCassa(richiesta("r"), io);
     // Receipts only: no invoice, and the till documents (type "ESTERNI")
     // fall outside the payments selection too.
@@ -268,7 +268,7 @@ TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
     test::TempDataFolder dir;
     archivio("");
     std::remove("Dettaglio.mdb");
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     ASSERT_EQ(res.skipped.size(), 1u);
     EXPECT_NE(res.skipped[0].find("Dettaglio.mdb"), std::string::npos) << res.skipped[0];
@@ -282,7 +282,7 @@ TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
 TEST(Cassa, LetterAmpersandWithoutDirKVIsASkippedNoteNamingThePath) {
     test::TempDataFolder dir;
     archivio("&");
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     ASSERT_EQ(res.skipped.size(), 1u);
     EXPECT_NE(res.skipped[0].find("Dettaglio.mdb"), std::string::npos) << res.skipped[0];
@@ -293,7 +293,7 @@ TEST(Cassa, MissingDocumentsOrPaymentCodesStopTheReport) {
         test::TempDataFolder dir;
         archivio("");
         std::remove("Fatture.mdb");
-        test::FiscalIo io;
+        test::FakeIo io;
         EXPECT_THROW(StampaCassa(richiesta(), io), db::DbError);
         EXPECT_EQ(io.printMenus, 0);
     }
@@ -301,7 +301,7 @@ TEST(Cassa, MissingDocumentsOrPaymentCodesStopTheReport) {
         test::TempDataFolder dir;
         archivio("");
         std::remove("CodiciVari.mdb");
-        test::FiscalIo io;
+        test::FakeIo io;
         EXPECT_THROW(StampaCassa(richiesta(), io), db::DbError);
         EXPECT_EQ(io.printMenus, 0);
     }
