@@ -26,7 +26,8 @@ std::string reportsUsage() {
     std::string text;
     for (const auto& e : reportCatalog()) {
         text += std::string("  ") + e.name + "  (" + e.routine + ")\n      " + e.help +
-                (e.continueOnError ? " (runs past failures: exit 3 lists what it skipped)" : "") +
+                (e.continueOnError ? "\n      it runs past failures: exit 3 lists what it skipped"
+                                   : "") +
                 "\n" + reportOptionsUsage(e);
     }
     return text;

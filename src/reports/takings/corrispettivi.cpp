@@ -111,7 +111,6 @@ class Registro {
     void contaScontrini(db::Database& fatture);
     Currency aliquotaDi(std::int64_t codice) const;
     std::string testoAliquota(std::int64_t codice) const;
-    void scrivi();
     void scriviClassi();
     void scriviRiepilogoIva();
     void scriviReparti();
