@@ -129,7 +129,7 @@ void Anteprima::premuto(int index) {
 void Anteprima::InviaEMail(const QString& text) {
     const std::string file = scriviFileEMail(aCp(withCrLf(text)));
     const QString problem = posta_(file, text);
-    if (!problem.isEmpty()) MostraMessaggio(aCp(problem), "E-mail", this);
+    if (!problem.isEmpty()) MostraMessaggio(problem.toStdString(), "E-mail", this);
 }
 
 void Anteprima::salva() {

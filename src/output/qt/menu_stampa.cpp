@@ -54,7 +54,7 @@ ServiziMenuStampa serviziMenuStampa() {
         QMessageBox::warning(QApplication::activeWindow(), title, text);
     };
     s.messaggio = [](const QString& text) {
-        MostraMessaggio(aCp(text), "Stampa", QApplication::activeWindow());
+        MostraMessaggio(text.toStdString(), "Stampa", QApplication::activeWindow());
     };
     s.anteprima = [](QWidget* parent) {
         Anteprima preview(parent);
@@ -197,7 +197,7 @@ void MenuStampa::Tst(int index) {
                 return;
         }
     } catch (const std::exception& e) {
-        servizi_.messaggio(daCp(e.what()));
+        servizi_.messaggio(QString::fromUtf8(e.what()));
     }
 }
 
