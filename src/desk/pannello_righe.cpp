@@ -99,10 +99,12 @@ QWidget* pannelloRighe(QWidget* parent, ControlliDesk& c) {
     auto* from = label(QStringLiteral("Da cam."), panel);
     c.campi[kPrimaCamera] = field(panel, kPrimaCamera, 6);
     from->setBuddy(c.campi[kPrimaCamera]);
+    c.campi[kPrimaCamera]->setAccessibleName(QStringLiteral("Dalla camera"));
     auto* to = label(QStringLiteral("a cam."), panel);
     c.campi[kUltimaCamera] = field(panel, kUltimaCamera, 6);
     c.campi[kUltimaCamera]->setText(QStringLiteral("ZZZZZZ"));
     to->setBuddy(c.campi[kUltimaCamera]);
+    c.campi[kUltimaCamera]->setAccessibleName(QStringLiteral("Alla camera"));
     rooms->addWidget(from);
     rooms->addWidget(c.campi[kPrimaCamera]);
     rooms->addWidget(to);
