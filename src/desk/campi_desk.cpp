@@ -16,9 +16,6 @@ std::vector<RigaDesk> costruisciRighe() {
     std::vector<RigaDesk> righe;
     int campo = 0;
     const auto& catalogo = reportCatalog();
-    if (static_cast<int>(catalogo.size()) != kTasti - 1) {
-        throw std::logic_error("the desk has one print button per report of the catalog");
-    }
     for (std::size_t i = 0; i < catalogo.size(); ++i) {
         const ReportEntry& e = catalogo[i];
         const int tasto = static_cast<int>(i) + 1;
@@ -45,7 +42,6 @@ std::vector<RigaDesk> costruisciRighe() {
         }
         riga->prepagamenti = riga->prepagamenti || e.prepaidOnly;
     }
-    if (campo != kPrimaCamera) throw std::logic_error("the desk's date fields do not add up");
     return righe;
 }
 

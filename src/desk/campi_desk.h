@@ -4,17 +4,35 @@
 #pragma once
 
 #include <array>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reports/catalog.h"
 
 namespace corvex::desk {
 
-constexpr int kCampi = 16;         // Text1(0)..Text1(13) the rows' dates, then the rooms
-constexpr int kPrimaCamera = 14;   // Text1(14) "Da cam."
-constexpr int kUltimaCamera = 15;  // Text1(15) "a cam."
-constexpr int kTasti = 10;         // T(0) "Esci", T(1).. one per report of the catalog
+// The date fields of the desk's rows: one or two per row, reports with the
+// same row caption sharing theirs.
+constexpr int contaCampiData() {
+    int campi = 0;
+    for (std::size_t i = 0; i < std::size(kReports); ++i) {
+        bool nuova = true;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::string_view(kReports[j].desk.row) == kReports[i].desk.row) nuova = false;
+        }
+        if (nuova) campi += kReports[i].twoDates ? 2 : 1;
+    }
+    return campi;
+}
+
+// Text1(0).. the rows' dates, then the room range; T(0) "Esci", then one
+// print button per report of the catalog.
+constexpr int kPrimaCamera = contaCampiData();   // "Da cam."
+constexpr int kUltimaCamera = kPrimaCamera + 1;  // "a cam."
+constexpr int kCampi = kPrimaCamera + 2;
+constexpr int kTasti = static_cast<int>(std::size(kReports)) + 1;
 
 // One row of the desk, top to bottom in the catalog's order.
 struct RigaDesk {

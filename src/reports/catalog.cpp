@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include <iterator>
 #include "common/text.h"
-#include "reports/reports.h"
 
 namespace corvex {
 
@@ -72,70 +72,7 @@ const Question* findQuestion(std::string_view key) {
 }
 
 const std::vector<ReportEntry>& reportCatalog() {
-    using namespace question;
-    static const std::vector<ReportEntry> entries = {
-        {.name = "takings-register",
-         .routine = "StampaCorrispettivi",
-         .run = &StampaCorrispettivi,
-         .asks = {kCounter, kComplete, kTotalsOnly},
-         .help = "the takings register: documents of the period by class, VAT and department",
-         .desk = {"Stampa corrispettivi generali", "Stampa"}},
-        {.name = "cash-table",
-         .routine = "StampaCassa",
-         .run = &StampaCassa,
-         .roomRange = true,
-         .counter = true,
-         .docType = true,
-         .continueOnError = true,
-         .help = "the takings of the period day by day",
-         .desk = {"Stampa corrispettivi dettagliati per giorno", "Stampa"}},
-        {.name = "fiscal-detail",
-         .routine = "StampaDettaglioImposta",
-         .run = &StampaDettaglioImposta,
-         .roomRange = true,
-         .counter = true,
-         .prepaidOnly = true,
-         .help = "the tourist tax on the fiscal documents of the period",
-         .desk = {"Stampa tabella incassi del periodo", "Stampa su doc. fisc."}},
-        {.name = "accrued",
-         .routine = "StampaImpostaMaturata",
-         .run = &StampaImpostaMaturata,
-         .twoDates = false,
-         .help = "the tourist tax accrued and not yet invoiced at a date",
-         .desk = {"Stampa imposta maturata ad una certa data (non fatturata)", "Stampa"}},
-        {.name = "daily-check",
-         .routine = "VerificaImposteAssegnate",
-         .run = &VerificaImposteAssegnate,
-         .twoDates = false,
-         .roomRange = true,
-         .help = "the tourist tax charged to each room's guests on a day",
-         .desk = {"Controllo giornaliero imposte assegnate", "Stampa"}},
-        {.name = "summary",
-         .routine = "StampaRiepilogoImposta",
-         .run = &StampaRiepilogoImposta,
-         .roomRange = true,
-         .help = "the tourist tax accrued in the period, day by day",
-         .desk = {"Riepilogo imposte maturate nel periodo", "Stampa"}},
-        {.name = "arrivals",
-         .routine = "StampaArriviPresenze",
-         .run = &StampaArriviPresenze,
-         .roomRange = true,
-         .help = "arrivals and nights of the period with the tourist tax collected",
-         .desk = {"Dettaglio arrivi e presenze imposte riscosse nel periodo", "Stampa"}},
-        {.name = "guests-present",
-         .routine = "StampaOspitiPresenti",
-         .run = &StampaOspitiPresenti,
-         .asks = {kMaxNights, kMinAge},
-         .continueOnError = true,
-         .help = "the guests present in the period with their taxable nights",
-         .desk = {"Dettaglio presenze ospiti nel periodo", "Stampa"}},
-        {.name = "departures",
-         .routine = "StampaSuPartenze",
-         .run = &StampaSuPartenze,
-         .roomRange = true,
-         .help = "the tourist tax on the departures of the period",
-         .desk = {"Stampa tabella incassi del periodo", "Stampa su partenze", true}},
-    };
+    static const std::vector<ReportEntry> entries(std::begin(kReports), std::end(kReports));
     return entries;
 }
 

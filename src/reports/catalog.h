@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "reports/interaction.h"
+#include "reports/reports.h"
 #include "reports/request.h"
 
 namespace corvex {
@@ -71,7 +72,74 @@ struct ReportEntry {
     DeskPlace desk{};
 };
 
-// The reports, in the desk's order: T(1) runs the first.
+// The reports, in the desk's order: T(1) runs the first. A new report is one
+// entry here (and its routine in reports.h); the desk and the command line
+// follow.
+inline constexpr ReportEntry kReports[] = {
+    {.name = "takings-register",
+     .routine = "StampaCorrispettivi",
+     .run = &StampaCorrispettivi,
+     .asks = {question::kCounter, question::kComplete, question::kTotalsOnly},
+     .help = "the takings register: documents of the period by class, VAT and department",
+     .desk = {"Stampa corrispettivi generali", "Stampa"}},
+    {.name = "cash-table",
+     .routine = "StampaCassa",
+     .run = &StampaCassa,
+     .roomRange = true,
+     .counter = true,
+     .docType = true,
+     .continueOnError = true,
+     .help = "the takings of the period day by day",
+     .desk = {"Stampa corrispettivi dettagliati per giorno", "Stampa"}},
+    {.name = "fiscal-detail",
+     .routine = "StampaDettaglioImposta",
+     .run = &StampaDettaglioImposta,
+     .roomRange = true,
+     .counter = true,
+     .prepaidOnly = true,
+     .help = "the tourist tax on the fiscal documents of the period",
+     .desk = {"Stampa tabella incassi del periodo", "Stampa su doc. fisc."}},
+    {.name = "accrued",
+     .routine = "StampaImpostaMaturata",
+     .run = &StampaImpostaMaturata,
+     .twoDates = false,
+     .help = "the tourist tax accrued and not yet invoiced at a date",
+     .desk = {"Stampa imposta maturata ad una certa data (non fatturata)", "Stampa"}},
+    {.name = "daily-check",
+     .routine = "VerificaImposteAssegnate",
+     .run = &VerificaImposteAssegnate,
+     .twoDates = false,
+     .roomRange = true,
+     .help = "the tourist tax charged to each room's guests on a day",
+     .desk = {"Controllo giornaliero imposte assegnate", "Stampa"}},
+    {.name = "summary",
+     .routine = "StampaRiepilogoImposta",
+     .run = &StampaRiepilogoImposta,
+     .roomRange = true,
+     .help = "the tourist tax accrued in the period, day by day",
+     .desk = {"Riepilogo imposte maturate nel periodo", "Stampa"}},
+    {.name = "arrivals",
+     .routine = "StampaArriviPresenze",
+     .run = &StampaArriviPresenze,
+     .roomRange = true,
+     .help = "arrivals and nights of the period with the tourist tax collected",
+     .desk = {"Dettaglio arrivi e presenze imposte riscosse nel periodo", "Stampa"}},
+    {.name = "guests-present",
+     .routine = "StampaOspitiPresenti",
+     .run = &StampaOspitiPresenti,
+     .asks = {question::kMaxNights, question::kMinAge},
+     .continueOnError = true,
+     .help = "the guests present in the period with their taxable nights",
+     .desk = {"Dettaglio presenze ospiti nel periodo", "Stampa"}},
+    {.name = "departures",
+     .routine = "StampaSuPartenze",
+     .run = &StampaSuPartenze,
+     .roomRange = true,
+     .help = "the tourist tax on the departures of the period",
+     .desk = {"Stampa tabella incassi del periodo", "Stampa su partenze", true}},
+};
+
+// kReports as a table (tests hand the command line tables of their own).
 const std::vector<ReportEntry>& reportCatalog();
 const ReportEntry* findReport(const std::string& name);
 

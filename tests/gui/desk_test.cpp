@@ -68,12 +68,12 @@ TEST_F(DeskTest, StartsWithTodayInEveryDateFieldAndAllRooms) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
     EXPECT_EQ(desk.windowTitle(), QStringLiteral("Controllo Imposta di soggiorno"));
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < kPrimaCamera; ++i)
         EXPECT_EQ(desk.Text1(i)->text(), QStringLiteral("05/03/2013")) << i;
-    EXPECT_EQ(desk.Text1(14)->text(), QString());
-    EXPECT_EQ(desk.Text1(15)->text(), QStringLiteral("ZZZZZZ"));
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->text(), QString());
+    EXPECT_EQ(desk.Text1(kUltimaCamera)->text(), QStringLiteral("ZZZZZZ"));
     EXPECT_EQ(desk.Text1(0)->maxLength(), 10);
-    EXPECT_EQ(desk.Text1(14)->maxLength(), 6);
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->maxLength(), 6);
     EXPECT_EQ(desk.T(0)->text(), QStringLiteral("&Esci"));
     EXPECT_EQ(desk.T(9)->text(), QStringLiteral("Stampa su partenze"));
     EXPECT_EQ(desk.T(3)->text(), QStringLiteral("Stampa su doc. fisc."));
@@ -116,8 +116,8 @@ TEST(RigheDesk, FollowTheCatalog) {
 std::array<std::string, kCampi> fields(std::initializer_list<std::pair<int, std::string>> set) {
     std::array<std::string, kCampi> t;
     t.fill("05/03/2013");
-    t[14] = "";
-    t[15] = "ZZZZZZ";
+    t[kPrimaCamera] = "";
+    t[kUltimaCamera] = "ZZZZZZ";
     for (const auto& [i, v] : set) t[static_cast<std::size_t>(i)] = v;
     return t;
 }
@@ -164,14 +164,14 @@ TEST(InvioCampo, EveryPairLeadsToItsButton) {
 }
 
 TEST(InvioCampo, RoomRangeComparesAsText) {
-    auto e = invioCampo(14, fields({{14, " 9 "}}));
+    auto e = invioCampo(kPrimaCamera, fields({{kPrimaCamera, " 9 "}}));
     EXPECT_EQ(e.testo, "9");
-    EXPECT_EQ(e.fuoco, (Fuoco{false, 15}));
-    e = invioCampo(14, fields({{14, ""}}));
+    EXPECT_EQ(e.fuoco, (Fuoco{false, kUltimaCamera}));
+    e = invioCampo(kPrimaCamera, fields({{kPrimaCamera, ""}}));
     EXPECT_EQ(e.testo, " ");  // an empty room field holds one blank afterwards
-    e = invioCampo(15, fields({{14, "9"}, {15, "10"}}));
-    EXPECT_EQ(e.fuoco, (Fuoco{false, 14}));  // "9" sorts after "10"
-    e = invioCampo(15, fields({{14, "101"}, {15, "a205"}}));
+    e = invioCampo(kUltimaCamera, fields({{kPrimaCamera, "9"}, {kUltimaCamera, "10"}}));
+    EXPECT_EQ(e.fuoco, (Fuoco{false, kPrimaCamera}));  // "9" sorts after "10"
+    e = invioCampo(kUltimaCamera, fields({{kPrimaCamera, "101"}, {kUltimaCamera, "a205"}}));
     EXPECT_EQ(e.testo, "A205");
     EXPECT_EQ(e.fuoco, (Fuoco{true, 6}));
 }
@@ -202,9 +202,10 @@ TEST_F(DeskTest, EnterInTheWindowMovesTheFocusAndFocusSelectsAll) {
 TEST_F(DeskTest, EveryButtonRunsItsReportWithItsDatesAndRooms) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
-    for (int i = 0; i < 14; ++i) desk.Text1(i)->setText(QStringLiteral("%1/01/2013").arg(i + 10));
-    desk.Text1(14)->setText(QStringLiteral(" 101 "));
-    desk.Text1(15)->setText(QStringLiteral("205"));
+    for (int i = 0; i < kPrimaCamera; ++i)
+        desk.Text1(i)->setText(QStringLiteral("%1/01/2013").arg(i + 10));
+    desk.Text1(kPrimaCamera)->setText(QStringLiteral(" 101 "));
+    desk.Text1(kUltimaCamera)->setText(QStringLiteral("205"));
     struct Expect {
         int button;
         const char* routine;
@@ -239,13 +240,13 @@ TEST_F(DeskTest, CamereImpOverridesTheRoomFields) {
     dir.writeFile("CamereImp.txt", "101\r\n205\r\n");
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
-    desk.Text1(14)->setText(QStringLiteral("1"));
-    desk.Text1(15)->setText(QStringLiteral("2"));
+    desk.Text1(kPrimaCamera)->setText(QStringLiteral("1"));
+    desk.Text1(kUltimaCamera)->setText(QStringLiteral("2"));
     desk.T(6)->click();
     ASSERT_EQ(fake.runs.size(), 1u);
     EXPECT_EQ(fake.runs[0].second.primaCamera, "101");
     EXPECT_EQ(fake.runs[0].second.ultimaCamera, "205");
-    EXPECT_EQ(desk.Text1(14)->text(), QStringLiteral("1"));  // the fields stay
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->text(), QStringLiteral("1"));  // the fields stay
 }
 
 TEST_F(DeskTest, CounterAndDocumentTypeQuestions) {
