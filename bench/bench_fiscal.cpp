@@ -22,12 +22,12 @@ namespace {
 // Answers every question: counter 0 (all), complete register, all sections.
 class Silent : public corvex::Interaction {
   public:
-    std::optional<std::string> ask(const std::string&, const std::string&,
+    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
                                    const std::string&) override {
         return "0";
     }
-    bool confirm(const std::string& prompt, const std::string&, bool) override {
-        return prompt == "Completo la stampa?";
+    bool confirm(const std::string& key, const std::string&, const std::string&, bool) override {
+        return key == corvex::question::kComplete;
     }
     void warn(const std::string&, const std::string&) override {}
     void showPrintMenu() override {}

@@ -27,11 +27,13 @@ namespace {
 
 class Silent : public corvex::Interaction {
   public:
-    std::optional<std::string> ask(const std::string&, const std::string& title,
+    std::optional<std::string> ask(const std::string& key, const std::string&, const std::string&,
                                    const std::string&) override {
-        return title == "Notti" ? "7" : "14";  // night cap, minimum age
+        return key == corvex::question::kMaxNights ? "7" : "14";  // night cap, minimum age
     }
-    bool confirm(const std::string&, const std::string&, bool def) override { return def; }
+    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
+        return def;
+    }
     void warn(const std::string&, const std::string&) override {}
     void showPrintMenu() override {}
 };

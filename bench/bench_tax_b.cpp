@@ -23,11 +23,13 @@ namespace {
 
 class Silent : public corvex::Interaction {
   public:
-    std::optional<std::string> ask(const std::string&, const std::string&,
+    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
                                    const std::string& def) override {
         return def;
     }
-    bool confirm(const std::string&, const std::string&, bool def) override { return def; }
+    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
+        return def;
+    }
     void warn(const std::string&, const std::string&) override {}
     void showPrintMenu() override {}
 };

@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
 #ifdef CORVEX_RUN_DESK
     if (argc <= 1) {
         if (!canOpenWindows()) {
-            std::cerr << "corvex: no display: the desk cannot open here; use corvex report ... "
-                         "(set QT_QPA_PLATFORM=offscreen to open it without a screen)\n\n"
+            std::cerr << "corvex: nessuno schermo: la scrivania non si può aprire qui; usare "
+                         "corvex report ... (QT_QPA_PLATFORM=offscreen la apre senza schermo)\n\n"
                       << corvex::cli::usage();
             return corvex::cli::BadArguments;
         }

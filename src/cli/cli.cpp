@@ -5,6 +5,8 @@
 #include <new>
 #include <ostream>
 
+#include "cli/remittance.h"
+#include "cli/settings_cmd.h"
 #include "common/clock.h"
 #include "common/config_files.h"
 #include "common/environment.h"
@@ -27,7 +29,10 @@ constexpr const char* kProgram = "corvex";
 std::string reportsUsage() {
     std::string text;
     for (const auto& e : reportCatalog()) {
-        text += std::string("  ") + e.name + "  (" + e.routine + ")\n" + reportOptionsUsage(e);
+        text += std::string("  ") + e.name + "  (" + e.routine + ")\n      " + e.help +
+                (e.continueOnError ? "\n      it runs past failures: exit 3 lists what it skipped"
+                                   : "") +
+                "\n" + reportOptionsUsage(e);
     }
     return text;
 }
@@ -48,32 +53,31 @@ int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                 hasValue = true;
             }
             if (arg != "--size" && arg != "--seed") {
-                err << kProgram << ": unknown option " << arg << " for demo\n";
+                err << kProgram << ": opzione sconosciuta " << arg << " per demo\n";
                 return BadArguments;
             }
             if (!hasValue) {
                 if (i + 1 >= args.size()) {
-                    err << kProgram << ": " << arg << " needs a value\n";
+                    err << kProgram << ": " << arg << " richiede un valore\n";
                     return BadArguments;
                 }
                 value = args[++i];
             }
             if (arg == "--size") {
                 if (sizeGiven) {
-                    err << kProgram << ": --size given twice\n";
+                    err << kProgram << ": --size indicata due volte\n";
                     return BadArguments;
                 }
                 sizeGiven = true;
                 if (!demo::parseSize(value, options.size)) {
-                    err << kProgram << ": --size: \"" << value
-                        << "\" is not one of small, hotel, large\n";
+                    err << kProgram << ": --size: \"" << value << "\" non è small, hotel o large\n";
                     return BadArguments;
                 }
             } else {
                 std::int64_t seed = 0;
                 if (seedGiven || !parseWhole(value, seed) || seed < 0) {
                     err << kProgram << ": --seed: \"" << value
-                        << "\" is not a whole number of 0 or more (or given twice)\n";
+                        << "\" non è un numero intero da 0 in su (o è indicata due volte)\n";
                     return BadArguments;
                 }
                 seedGiven = true;
@@ -82,25 +86,25 @@ int runDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         } else if (dir.empty() && !arg.empty()) {
             dir = arg;
         } else {
-            err << kProgram << ": unexpected argument \"" << arg << "\" for demo\n";
+            err << kProgram << ": argomento inatteso \"" << arg << "\" per demo\n";
             return BadArguments;
         }
     }
     if (dir.empty()) {
         err << kProgram
-            << ": missing folder (corvex demo DIR [--size small|hotel|large] "
+            << ": manca la cartella (corvex demo CARTELLA [--size small|hotel|large] "
                "[--seed N])\n";
         return BadArguments;
     }
     try {
         demo::generate(dir, options);
     } catch (const std::exception& e) {
-        err << kProgram << ": demo: " << terminalText(e.what()) << '\n';
+        err << kProgram << ": demo: " << e.what() << '\n';
         return DataError;
     }
     const demo::Profile p = demo::profile(options.size);
-    out << "Demo data folder written: " << dir << " (" << p.rooms << " rooms, data from "
-        << p.primoGiorno << " to " << p.ultimoGiorno << "; run its reports with CORVEX_NOW=\""
+    out << "Cartella dati dimostrativa scritta: " << dir << " (" << p.rooms << " camere, dati dal "
+        << p.primoGiorno << " al " << p.ultimoGiorno << "; i suoi report con CORVEX_NOW=\""
         << p.ultimoGiorno << "\")\n";
     return Ok;
 }
@@ -119,14 +123,15 @@ std::string missingDestination(const RichiestaUscita& output) {
                 continue;
             }
         } catch (const std::exception& e) {
-            return std::string(option) + ": " + terminalText(e.what());
+            return std::string(option) + ": " + e.what();
         }
         std::string known;
         for (const auto& d : destinazioniStampa()) known += (known.empty() ? "" : ", ") + d;
-        return std::string(option) + ": the destination \"" + terminalText(*name) +
-               "\" is not in Stampanti.mdb (" +
-               (known.empty() ? std::string("it lists none")
-                              : "destinations: " + terminalText(known)) +
+        // Destination names are the suite's data (code page 1252).
+        return std::string(option) + ": la destinazione \"" + cp1252ToUtf8(*name) +
+               "\" non è in Stampanti.mdb (" +
+               (known.empty() ? std::string("non ne elenca nessuna")
+                              : "destinazioni: " + cp1252ToUtf8(known)) +
                ")";
     }
     return {};
@@ -143,8 +148,9 @@ std::string usage() {
                "                              run one report in the current directory (the data\n"
                "                              folder) and write the report file fd<PCLocal>\n"
                "  corvex demo DIR [--size small|hotel|large] [--seed N]\n"
-               "                              write a demo data folder into DIR\n"
-               "  corvex --help | --version\n"
+               "                              write a demo data folder into DIR\n" +
+           remittanceUsage() + settingsUsage() +
+           "  corvex --help | --version\n"
                "\n"
                "Reports and their options:\n") +
            reportsUsage() +
@@ -169,8 +175,8 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     const bool output = wantsOutput(inv.output);
     if (!inv.output.pdf.empty() && !render) {
         // Known before the report runs: do not replace the report file for nothing.
-        err << kProgram << ": --pdf needs the desktop build of corvex (built with Qt 6); this one "
-            << "has no PDF renderer\n";
+        err << kProgram << ": --pdf richiede la versione di corvex con le finestre (Qt 6); "
+            << "questa non sa disegnare i PDF\n";
         return DataError;
     }
     if (const std::string missing = missingDestination(inv.output); !missing.empty()) {
@@ -185,9 +191,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         printMenu = [&inv, &err, &outputError, &render] {
             try {
                 for (const auto& done : eseguiUscita(inv.output, {render, {}}))
-                    err << kProgram << ": " << terminalText(done) << '\n';
+                    err << kProgram << ": " << done << '\n';
             } catch (const std::exception& e) {
-                outputError = terminalText(e.what());
+                outputError = e.what();
             }
         };
     }
@@ -200,26 +206,26 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         result = inv.entry->run(inv.request, io);
         printMenus = io.printMenuCount();
     } catch (const ReportNotBuilt&) {
-        err << kProgram << ": report " << name << " (" << inv.entry->routine
-            << ") is not built yet in this version\n";
+        err << kProgram << ": il report " << name << " (" << inv.entry->routine
+            << ") non è ancora disponibile in questa versione\n";
         return BadArguments;
     } catch (const AnswerMissing& e) {
-        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        err << kProgram << ": " << name << ": " << e.what() << '\n';
         return BadArguments;
     } catch (const ReportCancelled& e) {
-        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        err << kProgram << ": " << name << ": " << e.what() << '\n';
         return DataError;
     } catch (const std::exception& e) {
         // db::DbError, ReportError, file errors (std::runtime_error) and anything else.
-        err << kProgram << ": " << name << ": " << terminalText(e.what()) << '\n';
+        err << kProgram << ": " << name << ": " << e.what() << '\n';
         return DataError;
     }
 
     if (inv.printStdout) {
         const std::string file = reportFileName();
         if (!reportFileExists(file)) {
-            err << kProgram << ": " << name << ": the report file " << file
-                << " is missing after the run\n";
+            err << kProgram << ": " << name << ": il file di stampa " << file
+                << " manca dopo l'esecuzione\n";
             return DataError;
         }
         for (const auto& line : righeVista(readReportLines(file)))
@@ -228,9 +234,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     }
     int code = Ok;
     if (!result.skipped.empty()) {
-        err << kProgram << ": " << name << ": completed, but skipped " << result.skipped.size()
-            << (result.skipped.size() == 1 ? " item:\n" : " items:\n");
-        for (const auto& s : result.skipped) err << "  " << terminalText(s) << '\n';
+        err << kProgram << ": " << name << ": completato, ma " << result.skipped.size()
+            << (result.skipped.size() == 1 ? " elemento saltato:\n" : " elementi saltati:\n");
+        for (const auto& s : result.skipped) err << "  " << s << '\n';
         code = CompletedWithSkips;
     }
     if (output && !outputError.empty()) {
@@ -240,11 +246,11 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     if (output && printMenus == 0) {
         // The takings register run unattended (MCCnf.txt) adds to the report
         // file and opens no print menu, so there is nothing to print.
-        err << kProgram << ": " << name << ": the report opened no print menu"
-            << (fileExists("MCCnf.txt") ? " (MCCnf.txt is present: unattended run, the report was "
-                                          "added to the report file)"
+        err << kProgram << ": " << name << ": il report non ha aperto il menu di stampa"
+            << (fileExists("MCCnf.txt") ? " (c'è MCCnf.txt: esecuzione automatica, il report è "
+                                          "stato aggiunto al file di stampa)"
                                         : "")
-            << ", so --pdf, --csv and --print were not done\n";
+            << ", quindi --pdf, --csv e --print non sono stati eseguiti\n";
         return DataError;
     }
     return code;
@@ -278,13 +284,15 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return BadArguments;
         } catch (const std::exception& e) {
             // Reading CamereImp.txt failed.
-            err << kProgram << ": " << terminalText(e.what()) << '\n';
+            err << kProgram << ": " << e.what() << '\n';
             return DataError;
         }
         return runReport(inv, out, err, {}, render);
     }
     if (args[0] == "demo") return runDemo(rest, out, err);
-    err << kProgram << ": unknown command \"" << args[0] << "\" (see corvex --help)\n";
+    if (args[0] == "remittance") return runRemittance(rest, out, err);
+    if (args[0] == "settings") return runSettings(rest, out, err);
+    err << kProgram << ": comando sconosciuto \"" << args[0] << "\" (vedi corvex --help)\n";
     return BadArguments;
 }
 

@@ -25,22 +25,19 @@ class AnswerMissing : public std::runtime_error {
 // handler the report file is simply left in the data folder.
 using PrintMenuHandler = std::function<void()>;
 
-// Text for the terminal: UTF-8 is passed through, anything else is taken as
-// code page 1252 and converted (messages come from both worlds).
-std::string terminalText(const std::string& text);
-
 class CliInteraction : public Interaction {
   public:
-    // err receives the warnings as "TITLE: text" lines in UTF-8.
+    // err receives the warnings as "TITLE: text" lines (UTF-8, as every message).
     CliInteraction(Answers answers, std::ostream& err, PrintMenuHandler printMenu = {});
 
-    // By title: "Notti" -> --max-nights, "Anni" -> --min-age (both required),
-    // "Contatore XRF" -> --counter; any other question gets its default.
-    std::optional<std::string> ask(const std::string& prompt, const std::string& title,
+    // By key: the answer of the option --key; without one the dialog's
+    // default, except for a question the catalog marks required (AnswerMissing).
+    std::optional<std::string> ask(const std::string& key, const std::string& prompt,
+                                   const std::string& title,
                                    const std::string& defaultAnswer) override;
-    // By title: "Totali per Reparto" -> --complete, "Stampa Corrispettivi" ->
-    // --totals-only; any other question gets its default.
-    bool confirm(const std::string& prompt, const std::string& title, bool defaultYes) override;
+    // By key: "yes" or "no" from the option --key, else the dialog's default.
+    bool confirm(const std::string& key, const std::string& prompt, const std::string& title,
+                 bool defaultYes) override;
     void warn(const std::string& text, const std::string& title) override;
     void showPrintMenu() override;
 

@@ -16,122 +16,86 @@ namespace corvex::cli {
 
 namespace {
 
-constexpr std::string_view kGuestsPresent = "guests-present";
-constexpr std::string_view kFiscalDetail = "fiscal-detail";
-constexpr std::string_view kTakingsRegister = "takings-register";
-constexpr std::string_view kCashTable = "cash-table";
-
-// The suite keeps counters, nights and ages in 16-bit fields.
-constexpr std::int64_t kMaxWhole = 32767;
-
 struct OptionDef {
-    const char* name;  // without the leading "--"
+    std::string name;  // without the leading "--"
     bool takesValue;
-    bool (*applies)(const ReportEntry&);
-    const char* help;
+    std::string help;  // the help line
 };
 
-bool always(const ReportEntry&) {
-    return true;
-}
-bool twoDates(const ReportEntry& e) {
-    return e.twoDates;
-}
-bool oneDate(const ReportEntry& e) {
-    return !e.twoDates;
-}
-bool rooms(const ReportEntry& e) {
-    return e.roomRange;
-}
-bool counter(const ReportEntry& e) {
-    return e.counter;
-}
-bool guestsPresent(const ReportEntry& e) {
-    return e.name == kGuestsPresent;
-}
-bool fiscalDetail(const ReportEntry& e) {
-    return e.name == kFiscalDetail;
-}
-bool takingsRegister(const ReportEntry& e) {
-    return e.name == kTakingsRegister;
-}
-bool cashTable(const ReportEntry& e) {
-    return e.name == kCashTable;
+// "--name VALUE" and its help in two columns.
+std::string helpLine(const std::string& left, const std::string& help) {
+    std::string text = left;
+    text.append(text.size() + 2 > 19 ? 2 : 19 - text.size(), ' ');
+    return text + help;
 }
 
-const OptionDef kOptions[] = {
-    {"from", true, twoDates, "--from DATE        first day of the period (default: today)"},
-    {"to", true, twoDates, "--to DATE          last day of the period (default: today)"},
-    {"date", true, oneDate, "--date DATE        reference date (default: today)"},
-    {"first-room", true, rooms, "--first-room ROOM  first room of the range (default: all)"},
-    {"last-room", true, rooms, "--last-room ROOM   last room of the range (default: ZZZZZZ)"},
-    {"counter", true, counter,
-     "--counter N        accounting counter, 0 for all counters (default: 1)"},
-    {"max-nights", true, guestsPresent,
-     "--max-nights N     most nights taxed per guest, at least 1 (required)"},
-    {"min-age", true, guestsPresent,
-     "--min-age N        youngest age taxed, at least 0 (required)"},
-    {"prepaid-only", false, fiscalDetail,
-     "--prepaid-only     only documents issued before the departure day"},
-    {"complete", true, takingsRegister,
-     "--complete yes|no  add the totals per department (default: no)"},
-    {"totals-only", true, takingsRegister,
-     "--totals-only yes|no  departments: general totals only (default: no)"},
-    {"doc-type", true, cashTable,
-     "--doc-type R|F|\" \"  receipts, invoices or all documents (default: all)"},
-    // What the print menu offers, done unattended once the report file is written.
-    {"pdf", true, always,
+OptionDef valueOption(const std::string& name, const std::string& value, const std::string& help) {
+    return {name, true, helpLine("--" + name + " " + value, help)};
+}
+
+// The options of a report's fields and questions, as its entry declares them.
+std::vector<OptionDef> reportOptions(const ReportEntry& e) {
+    std::vector<OptionDef> list;
+    if (e.twoDates) {
+        list.push_back(valueOption("from", "DATE", "first day of the period (default: today)"));
+        list.push_back(valueOption("to", "DATE", "last day of the period (default: today)"));
+    } else {
+        list.push_back(valueOption("date", "DATE", "reference date (default: today)"));
+    }
+    if (e.roomRange) {
+        list.push_back(valueOption("first-room", "ROOM", "first room of the range (default: all)"));
+        list.push_back(
+            valueOption("last-room", "ROOM", "last room of the range (default: ZZZZZZ)"));
+    }
+    for (const Question* q : questionsOf(e)) list.push_back(valueOption(q->key, q->value, q->help));
+    if (e.prepaidOnly) {
+        list.push_back(
+            {"prepaid-only", false,
+             helpLine("--prepaid-only", "only documents issued before the departure day")});
+    }
+    return list;
+}
+
+// What the print menu offers, done unattended once the report file is written.
+const OptionDef kCommon[] = {
+    {"pdf", true,
      "--pdf FILE          print in printer mode into the PDF file FILE (settings of\n"
      "                        --destination, else of the last destination whose name\n"
      "                        holds \"PDF\", else the FontStp.txt font at 10 points)"},
-    {"destination", true, always,
+    {"destination", true,
      "--destination NAME  the destination of Stampanti.mdb whose settings --pdf uses"},
-    {"csv", false, always,
+    {"csv", false,
      "--csv               export the report as CSV into fd<PCLocal>.csv, with the\n"
      "                        separators of SeparatoreXLS.txt"},
-    {"print", true, always,
+    {"print", true,
      "--print DESTINATION print through a destination of Stampanti.mdb (raw or printer\n"
      "                        mode, as its settings say)"},
-    {"compressed", false, always,
+    {"compressed", false,
      "--compressed        the print menu's \"Stampa Compressa\": compressed print"},
-    {"landscape", false, always,
+    {"landscape", false,
      "--landscape         the print menu's \"Stampa orizzontale\": landscape pages"},
-    {"duplex", false, always,
-     "--duplex            the print menu's \"Stampa fronte / retro\": both sides"},
-    {"print-stdout", false, always,
+    {"duplex", false, "--duplex            the print menu's \"Stampa fronte / retro\": both sides"},
+    {"print-stdout", false,
      "--print-stdout, -   print the report on standard output in UTF-8, as the preview\n"
      "                        shows it (otherwise standard output stays empty)"},
 };
 
-const OptionDef* findOption(std::string_view name) {
-    for (const auto& o : kOptions) {
-        if (name == o.name) return &o;
+// Whether some report takes an option of this name (for the message telling
+// a known option from a mistyped one).
+bool someReportTakes(const std::string& name) {
+    for (const auto& e : reportCatalog()) {
+        for (const auto& o : reportOptions(e)) {
+            if (o.name == name) return true;
+        }
     }
-    return nullptr;
+    return false;
 }
 
-std::int64_t wholeOption(const std::string& typed, const std::string& option, std::int64_t min) {
-    std::int64_t n = 0;
-    if (!parseWhole(typed, n) || n < min || n > kMaxWhole) {
-        throw UsageError("--" + option + ": \"" + typed + "\" is not a whole number from " +
-                         std::to_string(min) + " to " + std::to_string(kMaxWhole));
-    }
-    return n;
-}
-
-bool yesNo(const std::string& typed, const std::string& option) {
-    const std::string v = lower(trim(typed));
-    if (v == "yes" || v == "y") return true;
-    if (v == "no" || v == "n") return false;
-    throw UsageError("--" + option + ": \"" + typed + "\" is neither yes nor no");
-}
-
-std::string docType(const std::string& typed) {
-    const std::string v = trim(typed);
-    if (v.empty()) return " ";
-    if (v == "R" || v == "r" || v == "F" || v == "f") return v;
-    throw UsageError("--doc-type: \"" + typed +
-                     "\" is not a document type (R receipts, F invoices, \" \" all)");
+// The answer to a question given as an option, checked by the question itself.
+std::string checkedAnswer(const Question& q, const std::string& typed) {
+    if (auto answer = q.check(utf8ToCp1252(typed))) return *answer;
+    throw UsageError("--" + std::string(q.key) + ": \"" + typed + "\" non è accettato: serve " +
+                     q.expected);
 }
 
 }  // namespace
@@ -147,7 +111,7 @@ std::string completeDate(const std::string& typed, const std::string& option) {
     }
     if (!shape || !DataValida(text)) {
         throw UsageError("--" + option + ": \"" + typed +
-                         "\" is not a valid date (dd/mm/yyyy, ddmmyy or ddmmyyyy)");
+                         "\" non è una data valida (gg/mm/aaaa, ggmmaa o ggmmaaaa)");
     }
     return text;
 }
@@ -159,16 +123,27 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args) {
 ReportInvocation parseReportArgs(const std::vector<std::string>& args,
                                  const std::vector<ReportEntry>& catalog) {
     if (args.empty() || startsWith(args[0], "-")) {
-        throw UsageError("missing report name (corvex report NAME [options]; see corvex --help)");
+        throw UsageError(
+            "manca il nome del report (corvex report NOME [opzioni]; vedi corvex --help)");
     }
     ReportInvocation inv;
     for (const auto& e : catalog) {
         if (args[0] == e.name) inv.entry = &e;
     }
     if (inv.entry == nullptr) {
-        throw UsageError("unknown report \"" + args[0] + "\" (see corvex --help)");
+        throw UsageError("report sconosciuto \"" + args[0] + "\" (vedi corvex --help)");
     }
     const ReportEntry& entry = *inv.entry;
+    const std::vector<OptionDef> own = reportOptions(entry);
+    auto findOption = [&own](const std::string& name) -> const OptionDef* {
+        for (const auto& o : own) {
+            if (o.name == name) return &o;
+        }
+        for (const auto& o : kCommon) {
+            if (o.name == name) return &o;
+        }
+        return nullptr;
+    };
 
     // Collect the options first: the checks below depend on what is present.
     std::map<std::string, std::string> given;
@@ -179,7 +154,7 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
             continue;
         }
         if (!startsWith(arg, "--") || arg.size() == 2) {
-            throw UsageError("unexpected argument \"" + arg + "\"");
+            throw UsageError("argomento inatteso \"" + arg + "\"");
         }
         std::string name = arg.substr(2);
         std::optional<std::string> value;
@@ -188,18 +163,20 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
             name.resize(eq);
         }
         const OptionDef* known = findOption(name);
-        if (known == nullptr) throw UsageError("unknown option --" + name);
-        if (!known->applies(entry)) {
-            throw UsageError("report " + std::string(entry.name) + " takes no --" + name);
+        if (known == nullptr) {
+            if (someReportTakes(name)) {
+                throw UsageError("il report " + std::string(entry.name) + " non accetta --" + name);
+            }
+            throw UsageError("opzione sconosciuta --" + name);
         }
         if (given.count(name) != 0 || (name == "print-stdout" && inv.printStdout)) {
-            throw UsageError("--" + name + " given twice");
+            throw UsageError("--" + name + " indicata due volte");
         }
         if (known->takesValue && !value) {
-            if (i + 1 >= args.size()) throw UsageError("--" + name + " needs a value");
+            if (i + 1 >= args.size()) throw UsageError("--" + name + " richiede un valore");
             value = args[++i];
         } else if (!known->takesValue && value) {
-            throw UsageError("--" + name + " takes no value");
+            throw UsageError("--" + name + " non accetta un valore");
         }
         if (name == "print-stdout") {
             inv.printStdout = true;
@@ -229,37 +206,43 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
     std::tie(req.primaCamera, req.ultimaCamera) = rangeCamere(first, last);
     if (entry.roomRange && camereImp() && (option("first-room") || option("last-room"))) {
         inv.notices.push_back(
-            "CamereImp.txt sets the room range to \"" + cp1252ToUtf8(req.primaCamera) + "\" .. \"" +
-            cp1252ToUtf8(req.ultimaCamera) + "\": --first-room/--last-room are not used");
+            "CamereImp.txt fissa le camere da \"" + cp1252ToUtf8(req.primaCamera) + "\" a \"" +
+            cp1252ToUtf8(req.ultimaCamera) + "\": --first-room e --last-room non sono usate");
     }
 
-    if (option("counter")) {
-        const std::int64_t n = wholeOption(*option("counter"), "counter", 0);
-        req.contatore = static_cast<int>(n);
-        inv.answers.counter = str(n);
+    // The questions' answers: the request's own fields, then the answers the
+    // routine takes while it runs. A required one (no default) must be given:
+    // the report would ask again and again for an answer a run without a
+    // person could never give.
+    for (const Question* q : questionsOf(entry)) {
+        const std::string* typed = option(q->key);
+        if (typed == nullptr) {
+            if (q->defaultAnswer == nullptr) {
+                throw UsageError("il report " + std::string(entry.name) + " richiede --" + q->key);
+            }
+            continue;
+        }
+        inv.answers[q->key] = checkedAnswer(*q, *typed);
     }
-    if (option("doc-type")) req.tipoDocumento = docType(*option("doc-type"));
+    if (const auto it = inv.answers.find(question::kCounter); it != inv.answers.end()) {
+        req.contatore = *contatoreValido(it->second);
+    }
+    if (const auto it = inv.answers.find(question::kDocType); it != inv.answers.end()) {
+        req.tipoDocumento = it->second;
+    }
     req.soloPrepagamenti = option("prepaid-only") != nullptr;
 
-    if (guestsPresent(entry)) {
-        // Required: the report asks again until it gets an acceptable value,
-        // which an unattended run could never give.
-        if (!option("max-nights")) throw UsageError("report guests-present needs --max-nights");
-        if (!option("min-age")) throw UsageError("report guests-present needs --min-age");
-        inv.answers.maxNights = str(wholeOption(*option("max-nights"), "max-nights", 1));
-        inv.answers.minAge = str(wholeOption(*option("min-age"), "min-age", 0));
-    }
     RichiestaUscita& output = inv.output;
     auto named = [&](const char* name) {
         const std::string* v = option(name);
         if (v == nullptr) return std::string();
-        if (trim(*v).empty()) throw UsageError(std::string("--") + name + " needs a value");
+        if (trim(*v).empty()) throw UsageError(std::string("--") + name + " richiede un valore");
         // Names travel in code page 1252 like every text of the suite; one
         // that cannot would name another file or destination.
         std::string text = utf8ToCp1252(*v);
         if (cp1252ToUtf8(text) != *v) {
             throw UsageError(std::string("--") + name + ": \"" + *v +
-                             "\" holds characters outside code page 1252");
+                             "\" contiene caratteri che il code page 1252 non ha");
         }
         return text;
     };
@@ -271,16 +254,12 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
     output.orizzontale = option("landscape") != nullptr;
     output.fronteRetro = option("duplex") != nullptr;
     if (!output.destinazione.empty() && output.pdf.empty()) {
-        throw UsageError("--destination chooses the settings of --pdf: give --pdf FILE too");
+        throw UsageError(
+            "--destination sceglie le impostazioni di --pdf: indicare anche --pdf FILE");
     }
     if ((output.compressa || output.orizzontale || output.fronteRetro) && output.pdf.empty() &&
         output.stampa.empty()) {
-        throw UsageError("--compressed, --landscape and --duplex apply to --pdf or --print");
-    }
-
-    if (option("complete")) inv.answers.complete = yesNo(*option("complete"), "complete");
-    if (option("totals-only")) {
-        inv.answers.totalsOnly = yesNo(*option("totals-only"), "totals-only");
+        throw UsageError("--compressed, --landscape e --duplex valgono solo con --pdf o --print");
     }
     return inv;
 }
@@ -291,17 +270,13 @@ bool wantsOutput(const RichiestaUscita& output) {
 
 std::string commonOptionsUsage() {
     std::string text;
-    for (const auto& o : kOptions) {
-        if (o.applies == always) text += std::string("    ") + o.help + "\n";
-    }
+    for (const auto& o : kCommon) text += "    " + o.help + "\n";
     return text;
 }
 
 std::string reportOptionsUsage(const ReportEntry& entry) {
     std::string text;
-    for (const auto& o : kOptions) {
-        if (o.applies != always && o.applies(entry)) text += std::string("    ") + o.help + "\n";
-    }
+    for (const auto& o : reportOptions(entry)) text += "    " + o.help + "\n";
     return text;
 }
 

@@ -3,6 +3,7 @@
 // every rule here can be checked without a data folder's databases.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -14,22 +15,17 @@
 
 namespace corvex::cli {
 
-// A command line that cannot be run as written (exit 2); what() names the
-// option and the value at fault.
+// A command line that cannot be run as written (exit 2); what() (UTF-8,
+// Italian) names the option and the value at fault.
 class UsageError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// Answers to the questions a report asks while it runs (code page 1252).
-// Each default is the default answer of the question's dialog.
-struct Answers {
-    std::optional<std::string> maxNights;  // "Notti" (guests-present: required)
-    std::optional<std::string> minAge;     // "Anni" (guests-present: required)
-    std::string counter = "1";             // "Contatore XRF" (takings register)
-    bool complete = false;                 // "Totali per Reparto": "Completo la stampa?"
-    bool totalsOnly = false;               // "Stampa Corrispettivi": "Solo i totali generali?"
-};
+// Answers to the questions a report asks while it runs, by the question's
+// key (catalog.h), each checked and in its plain form ("7", "yes", "no").
+// A question without an answer gets its dialog's default.
+using Answers = std::map<std::string, std::string>;
 
 // One report run, ready to go.
 struct ReportInvocation {

@@ -155,10 +155,10 @@ void AggiungiRigaSnapshot(db::Recordset& snapshot, const db::Recordset& source, 
         const auto text = [&](const char* name) {
             return source.hasField(name) ? trim(source.field(name).toText()) : std::string();
         };
-        throw ReportError(cp("Il cliente n. ") + text("NumeroProgressivo") + " (" +
-                          text("NomeCliente") + ") ha " + str(food) +
-                          cp(" unità di imposta: il campo Food di SchClienti.mdb ne contiene al "
-                             "massimo 32767."));
+        throw ReportError("Il cliente n. " + cp1252ToUtf8(text("NumeroProgressivo")) + " (" +
+                          cp1252ToUtf8(text("NomeCliente")) + ") ha " + str(food) +
+                          " unità di imposta: il campo Food di SchClienti.mdb ne contiene al "
+                          "massimo 32767.");
     }
     snapshot.addNew();
     // Copy by the source's field names, in the source's order; the register

@@ -1,5 +1,8 @@
 #include "desk/campi_desk.h"
 
+#include <cstring>
+#include <stdexcept>
+
 #include "common/dates.h"
 #include "common/formatta.h"
 
@@ -7,19 +10,44 @@ namespace corvex::desk {
 
 namespace {
 
-// Date pairs (first, second) and the button each row leads to; single dates
-// have second -1.
-struct Riga {
-    int prima, seconda, tasto;
-};
-constexpr Riga kRighe[] = {
-    {0, 1, 1}, {2, 3, 2}, {4, 5, 3}, {6, -1, 4}, {7, -1, 5}, {8, 9, 6}, {10, 11, 7}, {12, 13, 8},
-};
-constexpr int kTastoCamere = 6;
+// The rows in the order their first report comes in the catalog; reports with
+// the same row caption share the row. Date fields are numbered down the rows.
+std::vector<RigaDesk> costruisciRighe() {
+    std::vector<RigaDesk> righe;
+    int campo = 0;
+    const auto& catalogo = reportCatalog();
+    for (std::size_t i = 0; i < catalogo.size(); ++i) {
+        const ReportEntry& e = catalogo[i];
+        const int tasto = static_cast<int>(i) + 1;
+        RigaDesk* riga = nullptr;
+        for (auto& r : righe) {
+            if (std::strcmp(r.caption, e.desk.row) == 0) riga = &r;
+        }
+        if (riga == nullptr) {
+            RigaDesk nuova;
+            nuova.caption = e.desk.row;
+            nuova.dal = campo++;
+            if (e.twoDates) nuova.al = campo++;
+            nuova.tasto = tasto;
+            righe.push_back(std::move(nuova));
+            riga = &righe.back();
+        } else if (e.twoDates != (riga->al >= 0)) {
+            throw std::logic_error(std::string("reports sharing a desk row take the same dates: ") +
+                                   e.name);
+        }
+        if (e.desk.left) {
+            riga->tasti.insert(riga->tasti.begin(), tasto);
+        } else {
+            riga->tasti.push_back(tasto);
+        }
+        riga->prepagamenti = riga->prepagamenti || e.prepaidOnly;
+    }
+    return righe;
+}
 
-const Riga* rigaDi(int field) {
-    for (const auto& r : kRighe) {
-        if (r.prima == field || r.seconda == field) return &r;
+const RigaDesk* rigaDi(int field) {
+    for (const auto& r : righeDesk()) {
+        if (r.dal == field || r.al == field) return &r;
     }
     return nullptr;
 }
@@ -31,17 +59,25 @@ Fuoco tasto(int i) {
     return {true, i};
 }
 
-}  // namespace
-
-int tastoDellaRiga(int dateField) {
-    const Riga* r = rigaDi(dateField);
-    return r ? r->tasto : -1;
+// Enter in the last room field leads to the period summary's button.
+int tastoCamere() {
+    const auto& catalogo = reportCatalog();
+    for (std::size_t i = 0; i < catalogo.size(); ++i) {
+        if (std::strcmp(catalogo[i].name, "summary") == 0) return static_cast<int>(i) + 1;
+    }
+    return 1;
 }
 
-int campoCompagno(int dateField) {
-    const Riga* r = rigaDi(dateField);
-    if (!r || r->seconda < 0) return -1;
-    return r->prima == dateField ? r->seconda : r->prima;
+}  // namespace
+
+const std::vector<RigaDesk>& righeDesk() {
+    static const std::vector<RigaDesk> righe = costruisciRighe();
+    return righe;
+}
+
+const ReportEntry& reportDelTasto(int button) {
+    if (button < 1 || button >= kTasti) throw std::out_of_range("no report on this button");
+    return reportCatalog()[static_cast<std::size_t>(button - 1)];
 }
 
 EsitoInvio invioCampo(int index, const std::array<std::string, kCampi>& testi) {
@@ -51,17 +87,17 @@ EsitoInvio invioCampo(int index, const std::array<std::string, kCampi>& testi) {
         std::string last = FormattaImporto(text, 0);
         // Rooms compare as plain byte strings: "9" sorts after "10".
         const bool ordered = testi[kPrimaCamera] <= last;
-        return {std::move(last), ordered ? tasto(kTastoCamere) : campo(kPrimaCamera)};
+        return {std::move(last), ordered ? tasto(tastoCamere()) : campo(kPrimaCamera)};
     }
-    const Riga* r = rigaDi(index);
+    const RigaDesk* r = rigaDi(index);
     if (!r) return {text, campo(index)};
 
     std::string completed = CompletaAnno(FormattaImporto(text, 0));
     if (!DataValida(completed)) return {std::string(), campo(index)};
-    if (r->seconda < 0) return {std::move(completed), tasto(r->tasto)};
-    if (index == r->prima) return {std::move(completed), campo(r->seconda)};
-    const bool ordered = ConfrontaDate(testi[static_cast<std::size_t>(r->prima)], completed);
-    return {std::move(completed), ordered ? tasto(r->tasto) : campo(r->prima)};
+    if (r->al < 0) return {std::move(completed), tasto(r->tasto)};
+    if (index == r->dal) return {std::move(completed), campo(r->al)};
+    const bool ordered = ConfrontaDate(testi[static_cast<std::size_t>(r->dal)], completed);
+    return {std::move(completed), ordered ? tasto(r->tasto) : campo(r->dal)};
 }
 
 }  // namespace corvex::desk

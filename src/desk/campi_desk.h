@@ -1,16 +1,51 @@
-// What Enter does in the desk's fields Text1(0)..Text1(15): complete and
-// check the text, then move the focus along the row towards its button.
+// The desk's rows as the catalog declares them, and what Enter does in their
+// fields Text1(0)..Text1(15): complete and check the text, then move the focus
+// along the row towards its button.
 #pragma once
 
 #include <array>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/catalog.h"
 
 namespace corvex::desk {
 
-constexpr int kCampi = 16;         // Text1(0)..Text1(15)
-constexpr int kPrimaCamera = 14;   // Text1(14) "Da cam."
-constexpr int kUltimaCamera = 15;  // Text1(15) "a cam."
-constexpr int kTasti = 10;         // T(0)..T(9)
+// The date fields of the desk's rows: one or two per row, reports with the
+// same row caption sharing theirs.
+constexpr int contaCampiData() {
+    int campi = 0;
+    for (std::size_t i = 0; i < std::size(kReports); ++i) {
+        bool nuova = true;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::string_view(kReports[j].desk.row) == kReports[i].desk.row) nuova = false;
+        }
+        if (nuova) campi += kReports[i].twoDates ? 2 : 1;
+    }
+    return campi;
+}
+
+// Text1(0).. the rows' dates, then the room range; T(0) "Esci", then one
+// print button per report of the catalog.
+constexpr int kPrimaCamera = contaCampiData();   // "Da cam."
+constexpr int kUltimaCamera = kPrimaCamera + 1;  // "a cam."
+constexpr int kCampi = kPrimaCamera + 2;
+constexpr int kTasti = static_cast<int>(std::size(kReports)) + 1;
+
+// One row of the desk, top to bottom in the catalog's order.
+struct RigaDesk {
+    const char* caption;        // UTF-8
+    int dal = -1, al = -1;      // its date fields Text1(i); al -1: one "Data di riferimento"
+    std::vector<int> tasti;     // its print buttons T(i), left to right
+    int tasto = -1;             // where Enter in its last date leads: its first report's button
+    bool prepagamenti = false;  // it shows the check box "Solo prepagamenti"
+};
+const std::vector<RigaDesk>& righeDesk();
+
+// The report of print button T(button), 1..kTasti-1 (the catalog's order).
+const ReportEntry& reportDelTasto(int button);
 
 // Where the focus goes: a field Text1(i) or a button T(i).
 struct Fuoco {
@@ -26,10 +61,5 @@ struct EsitoInvio {
 
 // Enter in field index with the fields' current texts (code page 1252).
 EsitoInvio invioCampo(int index, const std::array<std::string, kCampi>& testi);
-
-// The button a date field's row leads to, and the other field of its pair
-// (-1 for a single date).
-int tastoDellaRiga(int dateField);
-int campoCompagno(int dateField);
 
 }  // namespace corvex::desk

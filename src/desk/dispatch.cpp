@@ -1,82 +1,56 @@
 #include "desk/dispatch.h"
 
-#include <cstring>
-#include <limits>
 #include <stdexcept>
 
 #include "common/config_files.h"
-#include "common/text.h"
 
 namespace corvex::desk {
 
 namespace {
 
-// The date fields of each button's row (second -1: the one date twice) and
-// the routine it runs.
-struct Tasto {
-    int dal, al;
-    const char* routine;
-    bool contatore, tipoDocumento;
-};
-const Tasto kAzioni[kTasti] = {
-    {-1, -1, nullptr, false, false},                    // T(0) "&Esci"
-    {0, 1, "StampaCorrispettivi", false, false},        // T(1)
-    {2, 3, "StampaCassa", true, true},                  // T(2)
-    {4, 5, "StampaDettaglioImposta", true, false},      // T(3)
-    {6, -1, "StampaImpostaMaturata", false, false},     // T(4)
-    {7, -1, "VerificaImposteAssegnate", false, false},  // T(5)
-    {8, 9, "StampaRiepilogoImposta", false, false},     // T(6)
-    {10, 11, "StampaArriviPresenze", false, false},     // T(7)
-    {12, 13, "StampaOspitiPresenti", false, false},     // T(8)
-    {4, 5, "StampaSuPartenze", false, false},           // T(9)
-};
-
-std::optional<int> chiediContatore(const ServiziDesk& servizi) {
-    for (;;) {
-        const auto answer = servizi.chiedi(
-            "Inserire il contatore contabile di riferimento, '0' per tutti", "Contatore", "1");
-        if (!answer) return std::nullopt;
-        std::int64_t n = 0;
-        if (parseWhole(*answer, n) && n >= std::numeric_limits<std::int16_t>::min() &&
-            n <= std::numeric_limits<std::int16_t>::max()) {
-            return static_cast<int>(n);
+const RigaDesk& rigaDelTasto(int button) {
+    for (const auto& r : righeDesk()) {
+        for (int t : r.tasti) {
+            if (t == button) return r;
         }
+    }
+    throw std::out_of_range("no desk row has this button");
+}
+
+// Asks a question of the request until its answer is acceptable; nullopt on
+// "Annulla".
+std::optional<std::string> chiedi(const char* key, const ServiziDesk& servizi) {
+    const Question& q = *findQuestion(key);
+    for (;;) {
+        const auto answer = servizi.chiedi(q.prompt, q.title, q.defaultAnswer);
+        if (!answer) return std::nullopt;
+        if (auto checked = q.check(*answer)) return checked;
     }
 }
 
 }  // namespace
 
-const ReportEntry& reportDelTasto(int button) {
-    if (button < 1 || button >= kTasti) throw std::out_of_range("no report on this button");
-    const char* routine = kAzioni[button].routine;
-    for (const auto& e : reportCatalog()) {
-        if (std::strcmp(e.routine, routine) == 0) return e;
-    }
-    throw std::logic_error(std::string("report missing from the catalog: ") + routine);
-}
-
 std::optional<ReportRequest> richiestaDelTasto(int button,
                                                const std::array<std::string, kCampi>& testi,
                                                bool soloPrepagamenti, StatoDesk& stato,
                                                const ServiziDesk& servizi) {
-    const Tasto& t = kAzioni[button];
+    const ReportEntry& e = reportDelTasto(button);
+    const RigaDesk& riga = rigaDelTasto(button);
     ReportRequest r;
     // The room range as every report sees it: trimmed, or CamereImp.txt's.
     const auto rooms = rangeCamere(testi[kPrimaCamera], testi[kUltimaCamera]);
     r.primaCamera = rooms.first;
     r.ultimaCamera = rooms.second;
-    r.dal = testi[static_cast<std::size_t>(t.dal)];
-    r.al = testi[static_cast<std::size_t>(t.al < 0 ? t.dal : t.al)];
+    r.dal = testi[static_cast<std::size_t>(riga.dal)];
+    r.al = testi[static_cast<std::size_t>(riga.al < 0 ? riga.dal : riga.al)];
     r.soloPrepagamenti = soloPrepagamenti;
-    if (t.contatore) {
-        const auto counter = chiediContatore(servizi);
+    if (e.counter) {
+        const auto counter = chiedi(question::kCounter, servizi);
         if (!counter) return std::nullopt;
-        stato.contatoreRichiesto = *counter;
+        stato.contatoreRichiesto = *contatoreValido(*counter);
     }
-    if (t.tipoDocumento) {
-        const auto type =
-            servizi.chiedi("Inserire il tipo di documento 'R'-ricevute,'F'-fatture, ' ' per tutti",
-                           "Tipo documento", " ");
+    if (e.docType) {
+        const auto type = chiedi(question::kDocType, servizi);
         if (!type) return std::nullopt;
         stato.tipoDocRichiesto = *type;
     }

@@ -14,7 +14,8 @@ namespace corvex::desk {
 
 // Everything the desk does outside its own window; tests replace these.
 struct ServiziDesk {
-    // The system's input box: prompt, title, default; nullopt on "Annulla".
+    // The system's input box: prompt, title (UTF-8), default (code page 1252);
+    // nullopt on "Annulla". Messages and confirmations are UTF-8 too.
     std::function<std::optional<std::string>(const std::string&, const std::string&,
                                              const std::string&)>
         chiedi;
@@ -32,13 +33,10 @@ struct StatoDesk {
     std::string tipoDocRichiesto;  // TipoDocRichiesto
 };
 
-// The routine a print button T(1)..T(9) runs.
-const ReportEntry& reportDelTasto(int button);
-
-// The request of button T(button) from the fields' texts and the check box
-// "Solo prepagamenti". Asks the counter (T(2), T(3)) and the document type
-// (T(2)) through chiedi; a counter that is not a whole number is asked
-// again. nullopt when the user answers "Annulla".
+// The request of button T(button) from its row's date fields, the room
+// fields and the check box "Solo prepagamenti". Asks the request's questions
+// its report takes (counter, document type) through chiedi, again while the
+// answer is not acceptable. nullopt when the user answers "Annulla".
 std::optional<ReportRequest> richiestaDelTasto(int button,
                                                const std::array<std::string, kCampi>& testi,
                                                bool soloPrepagamenti, StatoDesk& stato,

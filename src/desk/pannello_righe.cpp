@@ -14,37 +14,6 @@ namespace corvex::desk {
 
 namespace {
 
-struct Riga {
-    const char* caption;
-    int dal, al;  // date fields (al -1: a single "Data di riferimento")
-    std::array<int, 2> tasti;
-    std::array<const char*, 2> testi;
-};
-
-// Top to bottom, as the user reads the desk.
-const Riga kRighe[] = {
-    {"Stampa corrispettivi generali", 0, 1, {1, -1}, {"Stampa", nullptr}},
-    {"Stampa corrispettivi dettagliati per giorno", 2, 3, {2, -1}, {"Stampa", nullptr}},
-    {"Stampa tabella incassi del periodo",
-     4,
-     5,
-     {9, 3},
-     {"Stampa su partenze", "Stampa su doc. fisc."}},
-    {"Stampa imposta maturata ad una certa data (non fatturata)",
-     6,
-     -1,
-     {4, -1},
-     {"Stampa", nullptr}},
-    {"Controllo giornaliero imposte assegnate", 7, -1, {5, -1}, {"Stampa", nullptr}},
-    {"Riepilogo imposte maturate nel periodo", 8, 9, {6, -1}, {"Stampa", nullptr}},
-    {"Dettaglio arrivi e presenze imposte riscosse nel periodo",
-     10,
-     11,
-     {7, -1},
-     {"Stampa", nullptr}},
-    {"Dettaglio presenze ospiti nel periodo", 12, 13, {8, -1}, {"Stampa", nullptr}},
-};
-
 QLineEdit* field(QWidget* parent, int index, int maxLength) {
     auto* f = new QLineEdit(parent);
     f->setObjectName(QStringLiteral("Text1_%1").arg(index));
@@ -72,6 +41,18 @@ QFrame* line(QWidget* parent) {
     return f;
 }
 
+// A date field with its label as buddy and an accessible name naming its row.
+void dateField(QWidget* panel, QHBoxLayout* dates, ControlliDesk& c, int index,
+               const QString& labelText, const QString& row) {
+    auto* l = label(labelText, panel);
+    QLineEdit* f = field(panel, index, 10);
+    l->setBuddy(f);
+    f->setAccessibleName(row + QStringLiteral(": ") + labelText);
+    c.campi[static_cast<std::size_t>(index)] = f;
+    dates->addWidget(l);
+    dates->addWidget(f);
+}
+
 }  // namespace
 
 QWidget* pannelloRighe(QWidget* parent, ControlliDesk& c) {
@@ -79,37 +60,36 @@ QWidget* pannelloRighe(QWidget* parent, ControlliDesk& c) {
     auto* grid = new QGridLayout(panel);
     grid->setHorizontalSpacing(8);
     int row = 0;
-    for (const auto& r : kRighe) {
+    for (const RigaDesk& r : righeDesk()) {
+        const QString caption = QString::fromUtf8(r.caption);
         if (row > 0) grid->addWidget(line(panel), row++, 0, 1, 6);
-        grid->addWidget(label(QString::fromUtf8(r.caption), panel, true), row++, 0, 1, 6);
+        grid->addWidget(label(caption, panel, true), row++, 0, 1, 6);
         auto* dates = new QHBoxLayout;
+        dates->setSpacing(6);
         if (r.al < 0) {
-            dates->addWidget(label(QStringLiteral("Data di riferimento"), panel));
-            c.campi[static_cast<std::size_t>(r.dal)] = field(panel, r.dal, 10);
-            dates->addWidget(c.campi[static_cast<std::size_t>(r.dal)]);
+            dateField(panel, dates, c, r.dal, QStringLiteral("Data di riferimento"), caption);
         } else {
-            dates->addWidget(label(QStringLiteral("Dal"), panel));
-            c.campi[static_cast<std::size_t>(r.dal)] = field(panel, r.dal, 10);
-            dates->addWidget(c.campi[static_cast<std::size_t>(r.dal)]);
-            dates->addWidget(label(QStringLiteral("al"), panel));
-            c.campi[static_cast<std::size_t>(r.al)] = field(panel, r.al, 10);
-            dates->addWidget(c.campi[static_cast<std::size_t>(r.al)]);
+            dateField(panel, dates, c, r.dal, QStringLiteral("Dal"), caption);
+            dateField(panel, dates, c, r.al, QStringLiteral("al"), caption);
         }
         dates->addStretch(1);
         grid->addLayout(dates, row, 0, 1, 3);
-        int column = 3;
-        if (r.dal == 4) {
+        if (r.prepagamenti) {
             c.chk = new QCheckBox(QStringLiteral("Solo prepagamenti"), panel);
             c.chk->setObjectName(QStringLiteral("Chk"));
-            grid->addWidget(c.chk, row, column++);
+            grid->addWidget(c.chk, row, 3);
         }
-        for (std::size_t k = 0; k < 2; ++k) {
-            if (r.tasti[k] < 0) continue;
-            auto* b = new QPushButton(QString::fromUtf8(r.testi[k]), panel);
-            b->setObjectName(QStringLiteral("T%1").arg(r.tasti[k]));
+        // The buttons end at the right edge, one column each.
+        int column = 6 - static_cast<int>(r.tasti.size());
+        for (int t : r.tasti) {
+            const QString text = QString::fromUtf8(reportDelTasto(t).desk.button);
+            auto* b = new QPushButton(text, panel);
+            b->setObjectName(QStringLiteral("T%1").arg(t));
             b->setAutoDefault(false);
-            c.tasti[static_cast<std::size_t>(r.tasti[k])] = b;
-            grid->addWidget(b, row, r.tasti[k] == 3 || r.testi[1] == nullptr ? 5 : 4);
+            b->setAccessibleName(text + QStringLiteral(": ") + caption);
+            b->setToolTip(caption);
+            c.tasti[static_cast<std::size_t>(t)] = b;
+            grid->addWidget(b, row, column++);
         }
         ++row;
     }
@@ -119,10 +99,12 @@ QWidget* pannelloRighe(QWidget* parent, ControlliDesk& c) {
     auto* from = label(QStringLiteral("Da cam."), panel);
     c.campi[kPrimaCamera] = field(panel, kPrimaCamera, 6);
     from->setBuddy(c.campi[kPrimaCamera]);
+    c.campi[kPrimaCamera]->setAccessibleName(QStringLiteral("Dalla camera"));
     auto* to = label(QStringLiteral("a cam."), panel);
     c.campi[kUltimaCamera] = field(panel, kUltimaCamera, 6);
     c.campi[kUltimaCamera]->setText(QStringLiteral("ZZZZZZ"));
     to->setBuddy(c.campi[kUltimaCamera]);
+    c.campi[kUltimaCamera]->setAccessibleName(QStringLiteral("Alla camera"));
     rooms->addWidget(from);
     rooms->addWidget(c.campi[kPrimaCamera]);
     rooms->addWidget(to);

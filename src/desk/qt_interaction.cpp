@@ -29,12 +29,14 @@ void QtInteraction::closeProgress() {
     }
 }
 
-std::optional<std::string> QtInteraction::ask(const std::string& prompt, const std::string& title,
+std::optional<std::string> QtInteraction::ask(const std::string&, const std::string& prompt,
+                                              const std::string& title,
                                               const std::string& defaultAnswer) {
     return servizi_.chiedi(prompt, title, defaultAnswer);
 }
 
-bool QtInteraction::confirm(const std::string& prompt, const std::string& title, bool defaultYes) {
+bool QtInteraction::confirm(const std::string&, const std::string& prompt, const std::string& title,
+                            bool defaultYes) {
     return servizi_.conferma(prompt, title, defaultYes);
 }
 
@@ -44,7 +46,6 @@ void QtInteraction::warn(const std::string& text, const std::string& title) {
 
 void QtInteraction::showPrintMenu() {
     closeProgress();
-    printMenuShown_ = true;
     servizi_.menuStampa();
 }
 

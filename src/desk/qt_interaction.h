@@ -18,16 +18,18 @@ class QtInteraction : public Interaction {
     QtInteraction(QWidget* parent, const ServiziDesk& servizi);
     ~QtInteraction() override;
 
-    std::optional<std::string> ask(const std::string& prompt, const std::string& title,
+    // The key is the command line's business: the desk shows prompt and title.
+    std::optional<std::string> ask(const std::string& key, const std::string& prompt,
+                                   const std::string& title,
                                    const std::string& defaultAnswer) override;
-    bool confirm(const std::string& prompt, const std::string& title, bool defaultYes) override;
+    bool confirm(const std::string& key, const std::string& prompt, const std::string& title,
+                 bool defaultYes) override;
     void warn(const std::string& text, const std::string& title) override;
     void showPrintMenu() override;
     // Shows a modal progress dialog once the report has run for half a
     // second; throws ReportCancelled when the user pressed its Cancel.
     void progress(const std::string& where) override;
 
-    bool printMenuShown() const { return printMenuShown_; }
     // The request's period: a day of it reported as progress moves the bar.
     void periodo(std::string dal, std::string al) {
         dal_ = std::move(dal);
@@ -42,7 +44,6 @@ class QtInteraction : public Interaction {
     QElapsedTimer started_;
     QElapsedTimer pumped_;
     QPointer<QProgressDialog> dialog_;
-    bool printMenuShown_ = false;
     std::string dal_, al_;
 };
 

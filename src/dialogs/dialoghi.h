@@ -61,11 +61,13 @@ class MsgBox_Form : public QDialog {
     QPushButton* no_ = nullptr;
 };
 
-// Asks a value; nullopt on "Annulla" or when the window is closed.
+// Asks a value: prompt and title are messages (UTF-8), the default and the
+// answer report data (code page 1252); nullopt on "Annulla" or when the
+// window is closed.
 std::optional<std::string> ChiediValore(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText, QWidget* parent = nullptr);
 
-// Shows a message until the user closes it.
+// Shows a message (UTF-8) until the user closes it.
 void MostraMessaggio(const std::string& text, const std::string& title = "",
                      QWidget* parent = nullptr);
 void MostraMessaggio(const QString& text, const QString& title, QWidget* parent = nullptr);

@@ -12,26 +12,42 @@ namespace corvex {
 // the progress dialog): no report file is kept, no print menu opens.
 class ReportCancelled : public std::runtime_error {
   public:
-    ReportCancelled() : std::runtime_error("report cancelled") {}
+    ReportCancelled() : std::runtime_error("stampa annullata") {}
 };
 
 // A failure the user caused or can fix (bad date, missing file, ...): the
-// message says what and where. Database failures come as db::DbError.
+// message (UTF-8) says what and where. Database failures come as db::DbError.
 class ReportError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// All texts are code page 1252 bytes.
+// The stable keys of the questions the reports ask while they run. The
+// command line answers each from the option of the same name (--max-nights
+// for "max-nights"); the catalog describes them (catalog.h findQuestion).
+namespace question {
+inline constexpr const char* kMaxNights = "max-nights";
+inline constexpr const char* kMinAge = "min-age";
+inline constexpr const char* kCounter = "counter";
+inline constexpr const char* kComplete = "complete";
+inline constexpr const char* kTotalsOnly = "totals-only";
+inline constexpr const char* kDocType = "doc-type";
+}  // namespace question
+
+// Prompts, titles, warnings and progress texts are UTF-8 messages; answers
+// and default answers are report data (code page 1252).
 class Interaction {
   public:
     virtual ~Interaction() = default;
-    // The system's input box: prompt, title, default answer. nullopt when the
-    // user cancels (the caller abandons the report by throwing ReportCancelled).
-    virtual std::optional<std::string> ask(const std::string& prompt, const std::string& title,
+    // The system's input box for the question `key`: prompt, title, default
+    // answer. nullopt when the user cancels (the caller abandons the report by
+    // throwing ReportCancelled).
+    virtual std::optional<std::string> ask(const std::string& key, const std::string& prompt,
+                                           const std::string& title,
                                            const std::string& defaultAnswer) = 0;
     // A yes/no question.
-    virtual bool confirm(const std::string& prompt, const std::string& title, bool defaultYes) = 0;
+    virtual bool confirm(const std::string& key, const std::string& prompt,
+                         const std::string& title, bool defaultYes) = 0;
     // A warning the user must see; never stops the report.
     virtual void warn(const std::string& text, const std::string& title) = 0;
     // The report file is written and closed: show the print menu (modal).

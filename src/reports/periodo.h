@@ -8,8 +8,8 @@
 namespace corvex {
 
 struct Periodo {
-    std::string dal, al;        // dd/mm/yyyy as typed (trimmed)
-    std::string dalSql, alSql;  // yyyymmdd
+    std::string dal, al;       // dd/mm/yyyy as typed (trimmed)
+    std::string inizio, fine;  // the suite's yyyymmdd form, for the SQL texts
 };
 
 // Throws ReportError naming the date that is not a valid dd/mm/yyyy date.

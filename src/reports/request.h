@@ -1,6 +1,7 @@
 // What a print button (or `corvex report`) hands to a report routine.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ struct ReportRequest {
     std::string tipoDocumento = " ";  // "R", "F" or blank, as typed
     bool soloPrepagamenti = false;
 };
+
+// The accounting counter typed by the user: a whole number from 0 (all
+// counters) to 32767, as the suite's 16-bit field holds it; nullopt for
+// anything else. The one check for the desk, the command line and the takings
+// register's own question.
+std::optional<int> contatoreValido(const std::string& typed);
 
 // What a finished report tells its caller besides the report file.
 struct ReportResult {

@@ -51,9 +51,9 @@ ReportResult skipsAndPrints(const ReportRequest& r, Interaction& io) {
 
 const std::vector<ReportEntry>& outputCatalog() {
     static const std::vector<ReportEntry> entries = {
-        {"writes", "Writes", &writesThreeLines, true, true, false, false},
-        {"no-menu", "NoMenu", &noPrintMenu, true, false, false, false},
-        {"skips", "Skips", &skipsAndPrints, true, false, false, false},
+        {.name = "writes", .routine = "Writes", .run = &writesThreeLines, .roomRange = true},
+        {.name = "no-menu", .routine = "NoMenu", .run = &noPrintMenu},
+        {.name = "skips", .routine = "Skips", .run = &skipsAndPrints},
     };
     return entries;
 }
@@ -160,7 +160,7 @@ TEST_F(OutputTest, FailedOutputsExitOneNamingTheDestination) {
     // An unknown destination is found before the report runs, and the
     // message lists the known ones.
     EXPECT_EQ(runFake({"writes", "--print", "Nessuna"}), DataError);
-    EXPECT_NE(err_.str().find("--print: the destination \"Nessuna\" is not in Stampanti.mdb"),
+    EXPECT_NE(err_.str().find("--print: la destinazione \"Nessuna\" non è in Stampanti.mdb"),
               std::string::npos)
         << err_.str();
     EXPECT_NE(err_.str().find("Aghi, Laser, Stampa PDF, Windows"), std::string::npos);
@@ -183,7 +183,7 @@ TEST_F(OutputTest, FailedOutputsExitOneNamingTheDestination) {
 
 TEST_F(OutputTest, PdfWithoutARendererFailsBeforeTheReportRuns) {
     EXPECT_EQ(runFake({"writes", "--pdf", "a.pdf"}), DataError);
-    EXPECT_NE(err_.str().find("--pdf needs the desktop build"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("--pdf richiede la versione"), std::string::npos) << err_.str();
     EXPECT_FALSE(reportFileExists(reportFileName()));
 }
 
@@ -214,7 +214,7 @@ TEST_F(OutputTest, PdfTakesTheSettingsTheDesksPdfButtonWouldTake) {
     EXPECT_TRUE(renders_.back().config.modoStampante);  // a raw destination's settings, drawn
 
     EXPECT_EQ(runFake({"writes", "--pdf", "d.pdf", "--destination", "Nessuna"}), DataError);
-    EXPECT_NE(err_.str().find("--destination: the destination \"Nessuna\""), std::string::npos)
+    EXPECT_NE(err_.str().find("--destination: la destinazione \"Nessuna\""), std::string::npos)
         << err_.str();
     EXPECT_EQ(renders_.size(), 3u);
 
@@ -237,7 +237,7 @@ TEST_F(OutputTest, AReportThatOpensNoPrintMenuCannotGiveItsOutputs) {
     writeFile("MCCnf.txt", "1\r\n");
     EXPECT_EQ(runFake({"no-menu", "--csv"}), DataError);
     EXPECT_NE(err_.str().find("MCCnf.txt"), std::string::npos) << err_.str();
-    EXPECT_NE(err_.str().find("not done"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("non sono stati eseguiti"), std::string::npos) << err_.str();
     EXPECT_FALSE(std::filesystem::exists("fd7.csv"));
 }
 
@@ -293,7 +293,7 @@ class ExecutableOutputTest : public testing::DataFolderTest {
     static bool hasPdf() {
         std::filesystem::create_directories("probe");
         runCorvex("report accrued --pdf x.pdf", "probe");
-        return slurp("err.txt").find("--pdf needs the desktop build") == std::string::npos;
+        return slurp("err.txt").find("--pdf richiede la versione") == std::string::npos;
     }
 };
 
@@ -303,7 +303,7 @@ TEST_F(ExecutableOutputTest, NoArgumentsWithoutADisplayExplainsInsteadOfCrashing
     if (desktopBuild) {
         // The desktop build: the desk would need a display.
         EXPECT_EQ(code, 2);
-        EXPECT_NE(slurp("err.txt").find("no display"), std::string::npos) << slurp("err.txt");
+        EXPECT_NE(slurp("err.txt").find("nessuno schermo"), std::string::npos) << slurp("err.txt");
         EXPECT_NE(slurp("err.txt").find("corvex report NAME"), std::string::npos);
     } else {
         EXPECT_EQ(code, 0);

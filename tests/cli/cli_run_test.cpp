@@ -36,13 +36,13 @@ ReportResult dbError(const ReportRequest&, Interaction&) {
     throw db::DbError("Scheda_Cliente.mdb", "SELECT *", "no such table: Scheda_Cliente");
 }
 ReportResult reportError(const ReportRequest&, Interaction&) {
-    throw ReportError("CorrSetup.txt: line 3 is not a code");
+    throw ReportError("CorrSetup.txt: la riga 3 non è un codice");
 }
 ReportResult fileError(const ReportRequest&, Interaction&) {
     throw std::runtime_error("fd7: cannot write (No space left on device)");
 }
 ReportResult asksNights(const ReportRequest&, Interaction& io) {
-    io.ask("Inserire il numero di notti massimo", "Notti", "");
+    io.ask(question::kMaxNights, "Inserire il numero di notti massimo", "Notti", "");
     return {};
 }
 ReportResult cancelled(const ReportRequest&, Interaction&) {
@@ -50,19 +50,26 @@ ReportResult cancelled(const ReportRequest&, Interaction&) {
 }
 ReportResult skips(const ReportRequest& r, Interaction& io) {
     writesReport(r, io);
-    return ReportResult{{"SchedaStoricoClienti.mdb: no such table", "record 12: bad date \xE0"}};
+    return ReportResult{{"SchedaStoricoClienti.mdb: no such table", "record 12: bad date à"}};
 }
 
 const std::vector<ReportEntry>& fakeCatalog() {
     static const std::vector<ReportEntry> entries = {
-        {"writes", "Writes", &writesReport, true, true, false, false},
-        {"not-built", "NotBuilt", &notBuilt, true, false, false, false},
-        {"db-error", "DbError", &dbError, true, false, false, false},
-        {"report-error", "ReportError", &reportError, true, false, false, false},
-        {"file-error", "FileError", &fileError, true, false, false, false},
-        {"asks-nights", "AsksNights", &asksNights, true, false, false, true},
-        {"cancelled", "Cancelled", &cancelled, true, false, false, false},
-        {"skips", "Skips", &skips, true, true, false, true},
+        {.name = "writes", .routine = "Writes", .run = &writesReport, .roomRange = true},
+        {.name = "not-built", .routine = "NotBuilt", .run = &notBuilt},
+        {.name = "db-error", .routine = "DbError", .run = &dbError},
+        {.name = "report-error", .routine = "ReportError", .run = &reportError},
+        {.name = "file-error", .routine = "FileError", .run = &fileError},
+        {.name = "asks-nights",
+         .routine = "AsksNights",
+         .run = &asksNights,
+         .continueOnError = true},
+        {.name = "cancelled", .routine = "Cancelled", .run = &cancelled},
+        {.name = "skips",
+         .routine = "Skips",
+         .run = &skips,
+         .roomRange = true,
+         .continueOnError = true},
     };
     return entries;
 }
@@ -92,13 +99,14 @@ TEST_F(RunReportTest, PrintStdoutShowsTheReportAsTheScreenDoesInUtf8) {
 
 TEST_F(RunReportTest, FailuresMapToExitCodes) {
     EXPECT_EQ(runFake({"not-built"}), BadArguments);
-    EXPECT_NE(err_.str().find("not built yet"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("non è ancora disponibile"), std::string::npos) << err_.str();
 
     EXPECT_EQ(runFake({"db-error"}), DataError);
     EXPECT_NE(err_.str().find("Scheda_Cliente.mdb"), std::string::npos) << err_.str();
 
     EXPECT_EQ(runFake({"report-error"}), DataError);
-    EXPECT_NE(err_.str().find("CorrSetup.txt: line 3"), std::string::npos) << err_.str();
+    // What a person reads: the message's accented letters as they were written.
+    EXPECT_EQ(err_.str(), "corvex: report-error: CorrSetup.txt: la riga 3 non è un codice\n");
 
     EXPECT_EQ(runFake({"file-error", "-"}), DataError);
     EXPECT_NE(err_.str().find("No space left"), std::string::npos) << err_.str();
@@ -112,7 +120,7 @@ TEST_F(RunReportTest, FailuresMapToExitCodes) {
 
 TEST_F(RunReportTest, SkippedItemsGiveExitThreeAndAreListed) {
     EXPECT_EQ(runFake({"skips", "--print-stdout"}), CompletedWithSkips);
-    EXPECT_NE(err_.str().find("skipped 2 items"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("2 elementi saltati"), std::string::npos) << err_.str();
     EXPECT_NE(err_.str().find("SchedaStoricoClienti.mdb: no such table"), std::string::npos);
     EXPECT_NE(err_.str().find("bad date \xC3\xA0"), std::string::npos);
     // The report completed: it is still printed.
@@ -140,12 +148,12 @@ TEST_F(RunTest, HelpVersionAndUnknownCommands) {
     EXPECT_EQ(runCli({"--version"}), Ok);
     EXPECT_EQ(out_.str(), std::string("corvex ") + CORVEX_VERSION + "\n");
     EXPECT_EQ(runCli({"frobnicate"}), BadArguments);
-    EXPECT_NE(err_.str().find("unknown command"), std::string::npos);
+    EXPECT_NE(err_.str().find("comando sconosciuto"), std::string::npos);
 }
 
 TEST_F(RunTest, BadReportArgumentsExitTwoBeforeAnythingRuns) {
     EXPECT_EQ(runCli({"report", "nope"}), BadArguments);
-    EXPECT_NE(err_.str().find("unknown report"), std::string::npos);
+    EXPECT_NE(err_.str().find("report sconosciuto"), std::string::npos);
     EXPECT_EQ(runCli({"report", "summary", "--from", "31022013"}), BadArguments);
     EXPECT_NE(err_.str().find("--from"), std::string::npos);
     EXPECT_EQ(runCli({"report", "guests-present", "--min-age", "0"}), BadArguments);
@@ -215,7 +223,7 @@ TEST_F(ExecutableTest, MissingDatabasesExitOneOrThreeWhenTheReportRunsOnFailures
     EXPECT_EQ(exitCode("report summary --from 01/12/2025 --to 31/12/2025"), 1);
     EXPECT_NE(slurp("err.txt").find(".mdb"), std::string::npos) << slurp("err.txt");
     EXPECT_EQ(exitCode("report guests-present --max-nights 3 --min-age 0 -"), 3);
-    EXPECT_NE(slurp("err.txt").find("skipped"), std::string::npos) << slurp("err.txt");
+    EXPECT_NE(slurp("err.txt").find("saltat"), std::string::npos) << slurp("err.txt");
     EXPECT_NE(slurp("out.txt").find("DETTAGLIO OSPITI PRESENTI"), std::string::npos);
 }
 

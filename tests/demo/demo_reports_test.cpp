@@ -34,7 +34,7 @@ std::string amountAfter(const std::string& file, const std::string& label) {
 TEST(DemoReports, TakingsRegisterCountsTheDemoWithoutWarnings) {
     test::TempDataFolder dir;
     demo::generate(".", {demo::Size::Small, 1});
-    test::FiscalIo io;
+    test::FakeIo io;
     io.answers = {std::string("0")};
     io.confirmations = {true, false};
     StampaCorrispettivi(demoPeriod(), io);
@@ -70,7 +70,7 @@ TEST(DemoReports, TakingsRegisterCountsTheDemoWithoutWarnings) {
 TEST(DemoReports, TaxDetailShowsDocumentsWithoutStayDates) {
     test::TempDataFolder dir;
     demo::generate(".", {demo::Size::Small, 1});
-    test::FiscalIo io;
+    test::FakeIo io;
     EXPECT_TRUE(StampaDettaglioImposta(demoPeriod(), io).skipped.empty());
     const std::string f = dir.readFile("fd0");
     // Blank arrival and departure, tax line undated.
@@ -81,7 +81,7 @@ TEST(DemoReports, TaxDetailShowsDocumentsWithoutStayDates) {
 TEST(DemoReports, CashTableSkipsNothing) {
     test::TempDataFolder dir;
     demo::generate(".", {demo::Size::Small, 1});
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult result = StampaCassa(demoPeriod(), io);
     EXPECT_TRUE(result.skipped.empty()) << result.skipped.front();
     EXPECT_TRUE(io.warnings.empty());

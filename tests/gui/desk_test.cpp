@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <deque>
 
 #include "data/engine/error.h"
 #include "desk/campi_desk.h"
+#include "dialogs/dialoghi.h"
 #include "support/data_folder.h"
 
 namespace corvex::desk {
@@ -62,24 +68,56 @@ TEST_F(DeskTest, StartsWithTodayInEveryDateFieldAndAllRooms) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
     EXPECT_EQ(desk.windowTitle(), QStringLiteral("Controllo Imposta di soggiorno"));
-    for (int i = 0; i < 14; ++i)
+    for (int i = 0; i < kPrimaCamera; ++i)
         EXPECT_EQ(desk.Text1(i)->text(), QStringLiteral("05/03/2013")) << i;
-    EXPECT_EQ(desk.Text1(14)->text(), QString());
-    EXPECT_EQ(desk.Text1(15)->text(), QStringLiteral("ZZZZZZ"));
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->text(), QString());
+    EXPECT_EQ(desk.Text1(kUltimaCamera)->text(), QStringLiteral("ZZZZZZ"));
     EXPECT_EQ(desk.Text1(0)->maxLength(), 10);
-    EXPECT_EQ(desk.Text1(14)->maxLength(), 6);
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->maxLength(), 6);
     EXPECT_EQ(desk.T(0)->text(), QStringLiteral("&Esci"));
     EXPECT_EQ(desk.T(9)->text(), QStringLiteral("Stampa su partenze"));
     EXPECT_EQ(desk.T(3)->text(), QStringLiteral("Stampa su doc. fisc."));
     EXPECT_EQ(desk.Chk()->text(), QStringLiteral("Solo prepagamenti"));
     EXPECT_EQ(desk.menuImpostazioni()->text(), QStringLiteral("&Impostazioni"));
+    // Every print button and date field says which row it belongs to.
+    for (int i = 1; i < kTasti; ++i) {
+        const QString row = QString::fromUtf8(reportDelTasto(i).desk.row);
+        EXPECT_TRUE(desk.T(i)->accessibleName().contains(row)) << i;
+        EXPECT_EQ(desk.T(i)->toolTip(), row) << i;
+    }
+    for (int i = 0; i < kCampi; ++i) {
+        EXPECT_FALSE(desk.Text1(i)->accessibleName().isEmpty()) << i;
+        bool labelled = false;
+        for (const QLabel* l : desk.findChildren<QLabel*>())
+            labelled |= l->buddy() == desk.Text1(i);
+        EXPECT_TRUE(labelled) << i;
+    }
+    EXPECT_EQ(desk.Text1(6)->accessibleName(),
+              QStringLiteral("Stampa imposta maturata ad una certa data (non fatturata): Data di "
+                             "riferimento"));
+}
+
+// The desk's rows follow the catalog: one print button per report, reports
+// sharing a row share its dates, and the fields are numbered down the rows.
+TEST(RigheDesk, FollowTheCatalog) {
+    std::vector<int> buttons;
+    int fields = 0;
+    for (const RigaDesk& r : righeDesk()) {
+        EXPECT_EQ(r.dal, fields);
+        fields += r.al < 0 ? 1 : 2;
+        buttons.insert(buttons.end(), r.tasti.begin(), r.tasti.end());
+    }
+    EXPECT_EQ(fields, kPrimaCamera);
+    std::sort(buttons.begin(), buttons.end());
+    for (int i = 1; i < kTasti; ++i) EXPECT_EQ(buttons[static_cast<std::size_t>(i - 1)], i);
+    EXPECT_EQ(buttons.size(), reportCatalog().size());
 }
 
 std::array<std::string, kCampi> fields(std::initializer_list<std::pair<int, std::string>> set) {
     std::array<std::string, kCampi> t;
     t.fill("05/03/2013");
-    t[14] = "";
-    t[15] = "ZZZZZZ";
+    t[kPrimaCamera] = "";
+    t[kUltimaCamera] = "ZZZZZZ";
     for (const auto& [i, v] : set) t[static_cast<std::size_t>(i)] = v;
     return t;
 }
@@ -126,14 +164,14 @@ TEST(InvioCampo, EveryPairLeadsToItsButton) {
 }
 
 TEST(InvioCampo, RoomRangeComparesAsText) {
-    auto e = invioCampo(14, fields({{14, " 9 "}}));
+    auto e = invioCampo(kPrimaCamera, fields({{kPrimaCamera, " 9 "}}));
     EXPECT_EQ(e.testo, "9");
-    EXPECT_EQ(e.fuoco, (Fuoco{false, 15}));
-    e = invioCampo(14, fields({{14, ""}}));
+    EXPECT_EQ(e.fuoco, (Fuoco{false, kUltimaCamera}));
+    e = invioCampo(kPrimaCamera, fields({{kPrimaCamera, ""}}));
     EXPECT_EQ(e.testo, " ");  // an empty room field holds one blank afterwards
-    e = invioCampo(15, fields({{14, "9"}, {15, "10"}}));
-    EXPECT_EQ(e.fuoco, (Fuoco{false, 14}));  // "9" sorts after "10"
-    e = invioCampo(15, fields({{14, "101"}, {15, "a205"}}));
+    e = invioCampo(kUltimaCamera, fields({{kPrimaCamera, "9"}, {kUltimaCamera, "10"}}));
+    EXPECT_EQ(e.fuoco, (Fuoco{false, kPrimaCamera}));  // "9" sorts after "10"
+    e = invioCampo(kUltimaCamera, fields({{kPrimaCamera, "101"}, {kUltimaCamera, "a205"}}));
     EXPECT_EQ(e.testo, "A205");
     EXPECT_EQ(e.fuoco, (Fuoco{true, 6}));
 }
@@ -164,9 +202,10 @@ TEST_F(DeskTest, EnterInTheWindowMovesTheFocusAndFocusSelectsAll) {
 TEST_F(DeskTest, EveryButtonRunsItsReportWithItsDatesAndRooms) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
-    for (int i = 0; i < 14; ++i) desk.Text1(i)->setText(QStringLiteral("%1/01/2013").arg(i + 10));
-    desk.Text1(14)->setText(QStringLiteral(" 101 "));
-    desk.Text1(15)->setText(QStringLiteral("205"));
+    for (int i = 0; i < kPrimaCamera; ++i)
+        desk.Text1(i)->setText(QStringLiteral("%1/01/2013").arg(i + 10));
+    desk.Text1(kPrimaCamera)->setText(QStringLiteral(" 101 "));
+    desk.Text1(kUltimaCamera)->setText(QStringLiteral("205"));
     struct Expect {
         int button;
         const char* routine;
@@ -201,22 +240,25 @@ TEST_F(DeskTest, CamereImpOverridesTheRoomFields) {
     dir.writeFile("CamereImp.txt", "101\r\n205\r\n");
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
-    desk.Text1(14)->setText(QStringLiteral("1"));
-    desk.Text1(15)->setText(QStringLiteral("2"));
+    desk.Text1(kPrimaCamera)->setText(QStringLiteral("1"));
+    desk.Text1(kUltimaCamera)->setText(QStringLiteral("2"));
     desk.T(6)->click();
     ASSERT_EQ(fake.runs.size(), 1u);
     EXPECT_EQ(fake.runs[0].second.primaCamera, "101");
     EXPECT_EQ(fake.runs[0].second.ultimaCamera, "205");
-    EXPECT_EQ(desk.Text1(14)->text(), QStringLiteral("1"));  // the fields stay
+    EXPECT_EQ(desk.Text1(kPrimaCamera)->text(), QStringLiteral("1"));  // the fields stay
 }
 
 TEST_F(DeskTest, CounterAndDocumentTypeQuestions) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
     // Fiscal detail: the counter only; letters are asked again.
-    fake.answers = {std::string("abc"), std::string(""), std::string(" 3 ")};
+    // Letters, nothing, a negative number and one beyond the suite's 16-bit
+    // field are asked again.
+    fake.answers = {std::string("abc"), std::string(""), std::string("-1"), std::string("32768"),
+                    std::string(" 3 ")};
     desk.T(3)->click();
-    EXPECT_EQ(fake.asked, (std::vector<std::string>{"Contatore", "Contatore", "Contatore"}));
+    EXPECT_EQ(fake.asked, std::vector<std::string>(5, "Contatore"));
     ASSERT_EQ(fake.runs.size(), 1u);
     EXPECT_EQ(fake.runs[0].second.contatore, 3);
     desk.Chk()->setChecked(true);
@@ -268,6 +310,33 @@ TEST_F(DeskTest, ReportErrorsAreShownAndCancelIsSilent) {
     EXPECT_NE(fake.messages[1].find("31/02/2013"), std::string::npos);
     EXPECT_NE(fake.messages[2].find("riga 3 saltata"), std::string::npos);
     EXPECT_FALSE(desk.reportInCorso());
+}
+
+// An accented message reaches the person as written, in the desk's own
+// message box.
+TEST_F(DeskTest, AnAccentedReportErrorReadsRightInTheMessageBox) {
+    FakeDesk fake;
+    auto s = fake.servizi();
+    s.messaggio = nullptr;  // the desk's own message box
+    s.esegui = [](const ReportEntry&, const ReportRequest&, Interaction&) -> ReportResult {
+        throw ReportError("La data iniziale \"31/02/2013\" non è valida (gg/mm/aaaa)");
+    };
+    ISDeskTop desk(s);
+    QString shown, title;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<qt::MsgBox_Form*>(w); box && box->isVisible()) {
+                shown = box->testo()->toPlainText();
+                title = box->windowTitle();
+                box->reject();
+            }
+        }
+    });
+    poll.start(10);
+    desk.T(6)->click();
+    EXPECT_EQ(shown, QStringLiteral("La data iniziale \"31/02/2013\" non è valida (gg/mm/aaaa)"));
+    EXPECT_EQ(title, QStringLiteral("Errore"));
 }
 
 TEST_F(DeskTest, NoOtherReportStartsWhileOneRuns) {

@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "output/mail.h"
-#include "scoped_env.h"
 #include "support/data_folder.h"
+#include "support/scoped_env.h"
 
 namespace corvex {
 namespace {
 
+using test::ScopedEnv;
 using test::TempDataFolder;
-using testing::ScopedEnv;
 
 struct CsvCase {
     const char* name;

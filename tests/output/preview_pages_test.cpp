@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "scoped_env.h"
 #include "support/data_folder.h"
+#include "support/scoped_env.h"
 
 namespace corvex {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "output/headless.h"
-#include "scoped_env.h"
 #include "support/data_folder.h"
+#include "support/scoped_env.h"
 
 namespace corvex {
 namespace {
@@ -108,7 +108,7 @@ TEST(ConfiguraStampa, RawDestinationDeviceFromEnvironmentAndPrinterChoice) {
     EXPECT_EQ(c->sequenzaInizio, std::string("\x1B\x12\0\0\0", 5));
     EXPECT_EQ(c->lunghezzaModulo, 64);
     {
-        testing::ScopedEnv env("Aghi", "/dev/usb/lp0");
+        test::ScopedEnv env("Aghi", "/dev/usb/lp0");
         EXPECT_EQ(configuraStampa({"Aghi", "", false})->dispositivo, "/dev/usb/lp0");
         EXPECT_EQ(configuraStampa({"Aghi", "  Epson  ", false})->dispositivo, "Epson");
     }

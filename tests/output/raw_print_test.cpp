@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "scoped_env.h"
 #include "support/data_folder.h"
+#include "support/scoped_env.h"
 
 namespace corvex {
 namespace {

@@ -164,7 +164,7 @@ ReportResult StampaCassa(const ReportRequest& r, Interaction& io) {
         const std::string percorso = PercorsoArchivio("Dettaglio.mdb", codiceAssistenza);
         auto dettaglio = db::Database::open(percorso, db::Database::Mode::ReadOnly);
         auto rs = dettaglio.openRecordset("SELECT * FROM Dettaglio WHERE DataInserimento >= '" +
-                                          p.dalSql + "' and DataInserimento <= '" + p.alSql + "'");
+                                          p.inizio + "' and DataInserimento <= '" + p.fine + "'");
         perOgni(rs, "NumeroHotel = 1 and Tipo = 'Presenze' and Dettaglio = 'Generale'", [&] {
             presenze.emplace(rs.field("DataInserimento").toText(), rs.field("Valore").toCurrency());
         });
@@ -195,7 +195,7 @@ ReportResult StampaCassa(const ReportRequest& r, Interaction& io) {
     std::string filtro;
     if (!tipo.empty()) filtro += "left(TipoDocumento,1) = " + db::quote(tipo) + " and ";
     if (r.contatore != 0) filtro += "Contatore = " + str(r.contatore) + " and ";
-    filtro += "DataEmissione >= '" + p.dalSql + "' and DataEmissione <= '" + p.alSql + "'";
+    filtro += "DataEmissione >= '" + p.inizio + "' and DataEmissione <= '" + p.fine + "'";
     auto documenti = fatture.openRecordset("SELECT * FROM DatiFattura WHERE " + filtro);
     auto dettaglio = fatture.openRecordset("SELECT * FROM DettaglioFattura WHERE " + filtro +
                                            " and Descrizione <> '---- SUBTOTALE ----'");
@@ -269,7 +269,7 @@ ReportResult StampaCassa(const ReportRequest& r, Interaction& io) {
 
     Valori totali{};
     std::string giorno = p.dal;
-    while (DataSql(giorno) <= p.alSql) {
+    while (DataSql(giorno) <= p.fine) {
         const std::string giornoSql = DataSql(giorno);
         io.progress(giorno);
         Valori val{};

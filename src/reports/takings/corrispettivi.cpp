@@ -111,7 +111,6 @@ class Registro {
     void contaScontrini(db::Database& fatture);
     Currency aliquotaDi(std::int64_t codice) const;
     std::string testoAliquota(std::int64_t codice) const;
-    void scrivi();
     void scriviClassi();
     void scriviRiepilogoIva();
     void scriviReparti();
@@ -274,7 +273,7 @@ void Registro::contaDocumento(const db::Recordset& documenti, const ChiaveDocume
 
 void Registro::leggiDocumenti(db::Database& fatture) {
     const std::string periodo =
-        "DataEmissione >= '" + p_.dalSql + "' and DataEmissione <= '" + p_.alSql + "'";
+        "DataEmissione >= '" + p_.inizio + "' and DataEmissione <= '" + p_.fine + "'";
     const std::string contatore = contatore_ != 0 ? " and Contatore = " + str(contatore_) : "";
 
     // Every line and every VAT split row of the period, grouped by document:
@@ -313,7 +312,7 @@ void Registro::leggiDocumenti(db::Database& fatture) {
         std::string(escludiSplit
                         ? "SELECT * FROM DatiFattura WHERE SPPA <> 'S' and DataEmissione >= '"
                         : "SELECT * FROM DatiFattura WHERE DataEmissione >= '") +
-        p_.dalSql + "' and DataEmissione <= '" + p_.alSql + "'" + contatore);
+        p_.inizio + "' and DataEmissione <= '" + p_.fine + "'" + contatore);
     const CampiChiave chiave(documenti, "DatiFattura");
     const bool contaSospesi = contains(codiceAssistenza_, "R");
     std::string ultimoGiorno;
@@ -346,8 +345,8 @@ void Registro::leggiDocumenti(db::Database& fatture) {
 
 void Registro::contaScontrini(db::Database& fatture) {
     const std::string contatore = contatore_ != 0 ? " and Contatore = " + str(contatore_) : "";
-    auto rs = fatture.openRecordset("SELECT * FROM Incassi WHERE DataEmissione >= '" + p_.dalSql +
-                                    "' and DataEmissione <= '" + p_.alSql + "'" + contatore);
+    auto rs = fatture.openRecordset("SELECT * FROM Incassi WHERE DataEmissione >= '" + p_.inizio +
+                                    "' and DataEmissione <= '" + p_.fine + "'" + contatore);
     perOgni(rs, "NumeroHotel = 1 and TipoDocumento = 'ESTERNI' and NDocumento = 0", [&] {
         const std::string nota = rs.field("Nota").toText();
         const Currency importo = rs.field("Importo").toCurrency();
@@ -447,8 +446,10 @@ void Registro::scriviReparti() {
     ReportWriter& out = *out_;
     bool completa = true, soloTotali = false;
     if (!automatico_) {
-        completa = io_.confirm("Completo la stampa?", "Totali per Reparto", false);
-        soloTotali = io_.confirm("Solo i totali generali?", "Stampa Corrispettivi", false);
+        completa =
+            io_.confirm(question::kComplete, "Completo la stampa?", "Totali per Reparto", false);
+        soloTotali = io_.confirm(question::kTotalsOnly, "Solo i totali generali?",
+                                 "Stampa Corrispettivi", false);
     }
     out.line();
     out.line();
@@ -478,15 +479,16 @@ ReportResult Registro::esegui() {
 
     automatico_ = fileExists("MCCnf.txt");
     if (!automatico_) {
-        auto risposta = io_.ask("Codice contatore contabile di riferimento\n(0 per tutti)",
-                                "Contatore XRF", "1");
+        auto risposta =
+            io_.ask(question::kCounter, "Codice contatore contabile di riferimento\n(0 per tutti)",
+                    "Contatore XRF", "1");
         if (!risposta) throw ReportCancelled();
-        std::int64_t n = 0;
-        if (!parseWhole(*risposta, n) || n < 0 || n > 32767) {
-            throw ReportError("Contatore non valido: \"" + *risposta +
+        const std::optional<int> n = contatoreValido(*risposta);
+        if (!n) {
+            throw ReportError("Contatore non valido: \"" + cp1252ToUtf8(*risposta) +
                               "\" (un numero intero, 0 per tutti i contatori)");
         }
-        contatore_ = static_cast<int>(n);
+        contatore_ = *n;
     }
 
     {

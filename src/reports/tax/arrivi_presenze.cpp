@@ -12,8 +12,10 @@
 #include "common/numfmt.h"
 #include "common/text.h"
 #include "data/engine/database.h"
+#include "data/fiscal.h"
 #include "data/hotel.h"
 #include "output/report_file.h"
+#include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/registro.h"
 
@@ -56,7 +58,7 @@ TabellaVoci caricaVoci() {
     db::Database d = db::Database::open("VociFattura.mdb");
     db::Recordset rs = d.openRecordset(
         "Select * From VociFattura Where NumeroHotel = 1 and Reparto = 'IDS' Order by Codice;");
-    registro::perOgniRiga(rs, [&] {
+    perOgni(rs, registro::kCriterioHotel, [&] {
         tabella.aggiungi(rs.field("Codice").toInt(), rs.field("Descrizione").toText());
     });
     rs.close();
@@ -78,7 +80,7 @@ void passata(const std::string& fileScheda, const std::string& sqlScheda,
     bool vistaVoce = false, vistoOspite = false;
     std::int64_t ultimaVoce = 0, ultimoOspite = 0;
     std::int64_t righe = 0;
-    registro::perOgniRiga(addebiti, [&] {
+    perOgni(addebiti, registro::kCriterioHotel, [&] {
         if (++righe % 5000 == 0) io.progress(str(righe));
         const std::int64_t codiceVoce = addebiti.field("VoceAddebito").toInt();
         VoceImposta* voce = tabella.trova(codiceVoce);
@@ -127,7 +129,7 @@ std::string colonne(const std::string& etichetta, std::int64_t arrivi, std::int6
 }  // namespace
 
 ReportResult StampaArriviPresenze(const ReportRequest& r, Interaction& io) {
-    const registro::Periodo p = registro::periodoControllato(r);
+    const Periodo p = controllaPeriodo(r);
     const std::string c1 = db::quote(r.primaCamera);
     const std::string c2 = db::quote(r.ultimaCamera);
     const std::string inizio = db::quote(p.inizio);

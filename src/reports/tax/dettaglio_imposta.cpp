@@ -87,13 +87,13 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
     std::vector<VoceImposta> voci = caricaVoci();
 
     auto fatture = db::Database::open("Fatture.mdb", db::Database::Mode::ReadOnly);
-    const std::string selezione = "NumeroHotel = " + h + " and DataEmissione >= '" + p.dalSql +
-                                  "' and DataEmissione <= '" + p.alSql + "' and " +
+    const std::string selezione = "NumeroHotel = " + h + " and DataEmissione >= '" + p.inizio +
+                                  "' and DataEmissione <= '" + p.fine + "' and " +
                                   filtroDocumentiImposta() + filtroContatore(n);
     auto documenti = fatture.openRecordset("Select * From DatiFattura Where " + selezione);
     auto righe = fatture.openRecordset(
         "Select * From DettaglioFattura Where NumeroHotel = " + h + " and DataEmissione >= '" +
-        p.dalSql + "' and DataEmissione <= '" + p.alSql +
+        p.inizio + "' and DataEmissione <= '" + p.fine +
         "' and CodiceVoce In (Select Codice From VociIdS In 'IdS.mdb') and NDocumento In (Select "
         "NDocumento From DatiFattura Where " +
         selezione + ") Order by DataEmissione,TipoDocumento,NDocumento,DataAddebito;");
@@ -152,8 +152,8 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
     const std::size_t cAddebito = indiceCampo(righe, "DataAddebito", "DettaglioFattura");
 
     std::string ultimoGiorno;
-    const std::string criterioRighe = "NumeroHotel = " + h + " and DataEmissione >= '" + p.dalSql +
-                                      "' and DataEmissione <= '" + p.alSql + "'";
+    const std::string criterioRighe = "NumeroHotel = " + h + " and DataEmissione >= '" + p.inizio +
+                                      "' and DataEmissione <= '" + p.fine + "'";
     perOgni(righe, criterioRighe, [&] {
         const ChiaveDocumento k = chiaveRiga.leggi(righe);
         if (!k.completa) return;

@@ -102,7 +102,7 @@ void passaRegistro(db::Recordset& registro, db::Database& conti, const char* spa
     const std::string criterio = "NumeroHotel > 0";
     std::int64_t visti = 0;
     for (bool ok = registro.findFirst(criterio); ok; ok = registro.findNext(criterio)) {
-        if (++visti % 1000 == 0) io.progress(cp("cliente ") + str(visti));
+        if (++visti % 1000 == 0) io.progress("cliente " + str(visti));
         if (!alloggiato(registro, d1, d2)) continue;
         if (contains(registro.field("Lingua").toText(), "*")) continue;
         const std::string cliente = str(registro.field("NumeroProgressivo").toInt());
@@ -163,7 +163,8 @@ std::string rigaTotale(const VoceImposta& v) {
 
 void controllaData(const std::string& data, const char* quale) {
     if (!DataValida(data)) {
-        throw ReportError(std::string("Data ") + quale + " non valida: \"" + data + "\"");
+        throw ReportError(std::string("Data ") + quale + " non valida: \"" + cp1252ToUtf8(data) +
+                          "\"");
     }
 }
 
@@ -205,7 +206,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
             conti.close();
             schede.close();
 
-            io.progress(archivioSchede);
+            io.progress(cp1252ToUtf8(archivioSchede));
             db::Database storicoSchede = db::Database::open(archivioSchede);
             db::Database storicoConti = db::Database::open(archivioConti);
             db::Recordset archiviati = storicoSchede.openRecordset(

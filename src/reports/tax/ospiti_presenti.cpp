@@ -16,8 +16,10 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "data/engine/database.h"
+#include "data/fiscal.h"
 #include "data/hotel.h"
 #include "output/report_file.h"
+#include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/registro.h"
 
@@ -31,11 +33,11 @@ constexpr const char* kHeading = "Nome Cliente                   Arrivo     Part
 // number leaves the value as it was (0 at the start); a cancelled question
 // abandons the report.
 template <class Accept>
-std::int64_t chiediNumero(Interaction& io, const std::string& prompt, const char* titolo,
-                          Accept accept) {
+std::int64_t chiediNumero(Interaction& io, const char* key, const std::string& prompt,
+                          const char* titolo, Accept accept) {
     std::int64_t valore = 0;
     do {
-        std::optional<std::string> risposta = io.ask(prompt, titolo, "");
+        std::optional<std::string> risposta = io.ask(key, prompt, titolo, "");
         if (!risposta) throw ReportCancelled();
         std::int64_t letto = 0;
         if (parseWhole(*risposta, letto)) valore = letto;
@@ -44,7 +46,7 @@ std::int64_t chiediNumero(Interaction& io, const std::string& prompt, const char
 }
 
 struct Elenco {
-    const registro::Periodo& periodo;
+    const Periodo& periodo;
     std::int64_t nottiMassime;
     std::int64_t etaMinima;
     int annoInizio;
@@ -78,8 +80,8 @@ void rigaOspite(db::Recordset& rs, bool archivio, Elenco& e) {
         partenza <= e.periodo.fine ? DataDaSql(partenza) : e.periodo.al;
     const std::optional<std::int64_t> giorni = DifferenzaGiorni(arrivoMostrato, partenzaMostrata);
     if (!giorni) {
-        throw ReportError(cp("date non convertibili (arrivo \"") + arrivo + "\", partenza \"" +
-                          partenza + "\")");
+        throw ReportError("date non convertibili (arrivo \"" + cp1252ToUtf8(arrivo) +
+                          "\", partenza \"" + cp1252ToUtf8(partenza) + "\")");
     }
     const std::int64_t notti = *giorni > e.nottiMassime ? e.nottiMassime : *giorni;
 
@@ -102,8 +104,8 @@ void passata(const std::string& file, const std::string& sql, bool archivio, Ele
         db::Database d = db::Database::open(file);
         db::Recordset rs = d.openRecordset(sql);
         std::int64_t letti = 0;
-        registro::perOgniRiga(rs, [&] {
-            if (++letti % 1000 == 0) io.progress(file + " " + str(letti));
+        perOgni(rs, registro::kCriterioHotel, [&] {
+            if (++letti % 1000 == 0) io.progress(cp1252ToUtf8(file) + " " + str(letti));
             try {
                 rigaOspite(rs, archivio, e);
             } catch (const ReportCancelled&) {
@@ -115,7 +117,7 @@ void passata(const std::string& file, const std::string& sql, bool archivio, Ele
                            trim(rs.field("NomeCliente").toText());
                 } catch (const std::exception&) {
                 }
-                saltato(e, chi + " non elencato", ex);
+                saltato(e, cp1252ToUtf8(chi) + " non elencato", ex);
             }
         });
         rs.close();
@@ -123,20 +125,22 @@ void passata(const std::string& file, const std::string& sql, bool archivio, Ele
     } catch (const ReportCancelled&) {
         throw;
     } catch (const std::exception& ex) {
-        saltato(e, file + ": ospiti non letti", ex);
+        saltato(e, cp1252ToUtf8(file) + ": ospiti non letti", ex);
     }
 }
 
 }  // namespace
 
 ReportResult StampaOspitiPresenti(const ReportRequest& r, Interaction& io) {
-    const registro::Periodo p = registro::periodoControllato(r);
-    const std::int64_t nottiMassime = chiediNumero(
-        io, "Inserire il numero di notti massimo a cui applicare la tassa di soggiorno", "Notti",
-        [](std::int64_t v) { return v >= 1; });
-    const std::int64_t etaMinima = chiediNumero(
-        io, cp("Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno"), "Anni",
-        [](std::int64_t v) { return v >= 0; });
+    const Periodo p = controllaPeriodo(r);
+    const std::int64_t nottiMassime =
+        chiediNumero(io, question::kMaxNights,
+                     "Inserire il numero di notti massimo a cui applicare la tassa di soggiorno",
+                     "Notti", [](std::int64_t v) { return v >= 1; });
+    const std::int64_t etaMinima =
+        chiediNumero(io, question::kMinAge,
+                     "Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno",
+                     "Anni", [](std::int64_t v) { return v >= 0; });
 
     ReportResult esito;
     ReportWriter out;

@@ -11,8 +11,10 @@
 #include "common/numfmt.h"
 #include "common/text.h"
 #include "data/engine/database.h"
+#include "data/fiscal.h"
 #include "data/hotel.h"
 #include "output/report_file.h"
+#include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/registro.h"
 
@@ -57,7 +59,7 @@ std::string rigaTotali(const Conteggi& c) {
 void contaPresenze(const std::string& file, const std::string& sql, Conteggi& notte) {
     db::Database d = db::Database::open(file);
     db::Recordset rs = d.openRecordset(sql);
-    registro::perOgniRiga(rs, [&] { ++notte.presenze; });
+    perOgni(rs, registro::kCriterioHotel, [&] { ++notte.presenze; });
     rs.close();
     d.close();
 }
@@ -67,7 +69,7 @@ void contaAddebiti(const std::string& file, const std::string& sql, Conteggi& no
                    ReportWriter& traccia) {
     db::Database d = db::Database::open(file);
     db::Recordset rs = d.openRecordset(sql);
-    registro::perOgniRiga(rs, [&] {
+    perOgni(rs, registro::kCriterioHotel, [&] {
         traccia.line(rs.field("NumeroCamera").toText());
         const std::int64_t quantita = rs.field(registro::campoQuantita()).toInt();
         const Currency importo = rs.field("Importo").toCurrency();
@@ -85,7 +87,7 @@ void contaAddebiti(const std::string& file, const std::string& sql, Conteggi& no
 }  // namespace
 
 ReportResult StampaRiepilogoImposta(const ReportRequest& r, Interaction& io) {
-    const registro::Periodo periodo = registro::periodoControllato(r);
+    const Periodo periodo = controllaPeriodo(r);
     const std::string camera1 = db::quote(r.primaCamera);
     const std::string camera2 = db::quote(r.ultimaCamera);
 

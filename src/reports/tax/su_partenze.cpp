@@ -48,9 +48,10 @@ void rigaPartenza(std::vector<std::string>& out, const db::Recordset& g,
     const std::string al = DataDaSql(partenza);
     const std::optional<std::int64_t> notti = DifferenzaGiorni(dal, al);
     if (!notti) {
-        throw ReportError(archivio + ": il cliente n. " + g.field("NumeroProgressivo").toText() +
-                          " (" + trim(g.field("NomeCliente").toText()) + ") ha DataArrivo \"" +
-                          arrivo + "\" e DataPartenzaReale \"" + partenza + "\": date non valide.");
+        throw ReportError(
+            cp1252ToUtf8(archivio + ": il cliente n. " + g.field("NumeroProgressivo").toText() +
+                         " (" + trim(g.field("NomeCliente").toText()) + ") ha DataArrivo \"" +
+                         arrivo + "\" e DataPartenzaReale \"" + partenza + "\": date non valide."));
     }
 
     // A guest with no tax type, or a type without billing item, costs 0.
@@ -92,8 +93,11 @@ Currency PrezziVoci::operator()(std::int64_t codice) {
 ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io) {
     const std::string dal = trim(r.dal);
     const std::string al = trim(r.al);
-    if (!DataValida(dal)) throw ReportError("Data iniziale non valida: \"" + r.dal + "\"");
-    if (!DataValida(al)) throw ReportError("Data finale non valida: \"" + r.al + "\"");
+    if (!DataValida(dal)) {
+        throw ReportError("Data iniziale non valida: \"" + cp1252ToUtf8(r.dal) + "\"");
+    }
+    if (!DataValida(al))
+        throw ReportError("Data finale non valida: \"" + cp1252ToUtf8(r.al) + "\"");
     const std::string d1 = db::quote(DataSql(dal));
     const std::string d2 = db::quote(DataSql(al));
     const std::string r1 = db::quote(r.primaCamera);
@@ -126,7 +130,7 @@ ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io) {
         schede.close();
     }
     {
-        io.progress(archivio);
+        io.progress(cp1252ToUtf8(archivio));
         db::Database storico = db::Database::open(archivio);
         // The archive holds years of departed guests: it is selected by the
         // period (its indexed dates) and walked with the period and the room

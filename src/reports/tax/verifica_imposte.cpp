@@ -104,7 +104,7 @@ std::string eta(const std::string& dataNascita) {
 ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io) {
     const std::string giorno = trim(r.dal);
     if (!DataValida(giorno))
-        throw ReportError("Data di riferimento non valida: \"" + giorno + "\"");
+        throw ReportError("Data di riferimento non valida: \"" + cp1252ToUtf8(giorno) + "\"");
     const std::string d = db::quote(DataSql(giorno));
     const std::string hotel = str(HotelCorrente);
 
@@ -153,7 +153,7 @@ ReportResult VerificaImposteAssegnate(const ReportRequest& r, Interaction& io) {
             blocco.svuota();
         } else if (camera != *cameraCorrente) {
             chiudiBlocco(out, blocco);
-            io.progress(camera);
+            io.progress(cp1252ToUtf8(camera));
             cameraCorrente = camera;
             blocco.svuota();
         }

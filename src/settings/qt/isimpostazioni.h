@@ -51,7 +51,6 @@ class ISImpostazioni : public QDialog {
     QLineEdit* dataFine() const { return to_; }
     QLineEdit* valore() const { return value_; }
     QPushButton* aggiungi() const { return add_; }
-    QPushButton* elimina() const { return remove_; }
 
   private:
     QWidget* pannelloGenerale();

@@ -16,6 +16,8 @@
 #include <variant>
 #include <vector>
 
+#include "support/scoped_env.h"
+
 namespace corvex::test::jet {
 
 namespace fs = std::filesystem;
@@ -32,30 +34,6 @@ inline fs::path jetFixtures() {
 inline fs::path hotelFixtures() {
     return sharedDir() / "fixtures" / "jet-hotel";
 }
-
-// Sets (or unsets, with nullopt) an environment variable for a scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) old_ = old;
-        if (value)
-            setenv(name_.c_str(), value->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class ScratchDir {

@@ -259,7 +259,7 @@ TEST(Cassa, TablesByOptionLetterAndDocumentType) {
             std::filesystem::rename("Dettaglio.mdb", "kv/Dettaglio.mdb");
             ::setenv("DirKV", (dir.path() + "/kv").c_str(), 1);
         }
-        test::FiscalIo io;
+        test::FakeIo io;
         const ReportResult res = StampaCassa(richiesta(c.tipo), io);
         EXPECT_TRUE(res.skipped.empty());
         EXPECT_EQ(io.printMenus, 1);
@@ -275,7 +275,7 @@ TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
     test::TempDataFolder dir;
     archivio("");
     std::remove("Dettaglio.mdb");
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     ASSERT_EQ(res.skipped.size(), 1u);
     EXPECT_NE(res.skipped[0].find("Dettaglio.mdb"), std::string::npos) << res.skipped[0];
@@ -289,7 +289,7 @@ TEST(Cassa, MissingStatisticsGiveEmptyPresencesAndASkippedNote) {
 TEST(Cassa, LetterAmpersandWithoutDirKVIsASkippedNoteNamingThePath) {
     test::TempDataFolder dir;
     archivio("&");
-    test::FiscalIo io;
+    test::FakeIo io;
     const ReportResult res = StampaCassa(richiesta(), io);
     ASSERT_EQ(res.skipped.size(), 1u);
     EXPECT_NE(res.skipped[0].find("Dettaglio.mdb"), std::string::npos) << res.skipped[0];
@@ -301,7 +301,7 @@ TEST(Cassa, MissingDocumentsOrPaymentCodesStopTheReport) {
         test::TempDataFolder dir;
         archivio("");
         std::remove(file);
-        test::FiscalIo io;
+        test::FakeIo io;
         EXPECT_THROW(StampaCassa(richiesta(), io), db::DbError);
         EXPECT_EQ(io.printMenus, 0);
     }

@@ -302,7 +302,7 @@ TEST(Corrispettivi, UnattendedRunAppendsTheWholeRegisterAndAsksNothing) {
     dir.writeFile("CorrSetup.txt", "1\r\n3\r\n");
     dir.writeFile("MCCnf.txt", "");
     dir.writeFile("fd0", "REGISTRO PRECEDENTE\r\n");
-    test::FiscalIo io;
+    test::FakeIo io;
     StampaCorrispettivi(marzo(), io);
 
     std::vector<std::string> v = riquadri("(0)");
@@ -347,7 +347,7 @@ TEST(Corrispettivi, UnattendedRunAppendsTheWholeRegisterAndAsksNothing) {
 TEST(Corrispettivi, AttendedRunAsksCounterAndQuestionsAndPrintsOnlyGeneralTotals) {
     test::TempDataFolder dir;
     archivio("");
-    test::FiscalIo io;
+    test::FakeIo io;
     io.answers = {std::string("0")};
     io.confirmations = {true, true};
     StampaCorrispettivi(marzo(), io);
@@ -356,10 +356,13 @@ TEST(Corrispettivi, AttendedRunAsksCounterAndQuestionsAndPrintsOnlyGeneralTotals
     EXPECT_EQ(io.asked[0].prompt, "Codice contatore contabile di riferimento\n(0 per tutti)");
     EXPECT_EQ(io.asked[0].title, "Contatore XRF");
     EXPECT_EQ(io.asked[0].defaultAnswer, "1");
+    EXPECT_EQ(io.asked[0].key, "counter");
     ASSERT_EQ(io.confirmed.size(), 2u);
     EXPECT_EQ(io.confirmed[0].prompt, "Completo la stampa?");
     EXPECT_EQ(io.confirmed[0].title, "Totali per Reparto");
     EXPECT_EQ(io.confirmed[0].defaultAnswer, "no");
+    EXPECT_EQ(io.confirmed[0].key, "complete");
+    EXPECT_EQ(io.confirmed[1].key, "totals-only");
     EXPECT_EQ(io.confirmed[1].prompt, "Solo i totali generali?");
     EXPECT_EQ(io.confirmed[1].title, "Stampa Corrispettivi");
     EXPECT_EQ(io.printMenus, 1);
@@ -382,7 +385,7 @@ TEST(Corrispettivi, AttendedRunAsksCounterAndQuestionsAndPrintsOnlyGeneralTotals
 TEST(Corrispettivi, LetterRCountsAReceiptWithAnUnpaidPartAndCounterOneLeavesOutCounterTwo) {
     test::TempDataFolder dir;
     archivio("R");
-    test::FiscalIo io;
+    test::FakeIo io;
     io.answers = {std::string("1")};
     io.confirmations = {false, false};
     StampaCorrispettivi(marzo(), io);
@@ -401,7 +404,7 @@ TEST(Corrispettivi, LetterRCountsAReceiptWithAnUnpaidPartAndCounterOneLeavesOutC
 TEST(Corrispettivi, ACounterThatIsNotAWholeNumberIsRefusedAndCancelStops) {
     test::TempDataFolder dir;
     archivio("");
-    test::FiscalIo io;
+    test::FakeIo io;
     io.answers = {std::string("uno")};
     EXPECT_THROW(StampaCorrispettivi(marzo(), io), ReportError);
     io.answers = {std::nullopt};

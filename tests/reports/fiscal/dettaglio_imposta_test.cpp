@@ -149,7 +149,7 @@ ReportRequest richiesta(int contatore, bool prepagati) {
 TEST(DettaglioImposta, AllCountersListEveryCountingLineAndTotalsItemsAndPaymentForms) {
     test::TempDataFolder dir;
     archivio();
-    test::FiscalIo io;
+    test::FakeIo io;
     StampaDettaglioImposta(richiesta(0, false), io);
 
     std::vector<std::string> atteso = testa();
@@ -193,7 +193,7 @@ TEST(DettaglioImposta, AllCountersListEveryCountingLineAndTotalsItemsAndPaymentF
 TEST(DettaglioImposta, OneCounterAndPrepaidOnlyKeepDocumentsIssuedBeforeDeparture) {
     test::TempDataFolder dir;
     archivio();
-    test::FiscalIo io;
+    test::FakeIo io;
     StampaDettaglioImposta(richiesta(1, true), io);
 
     std::vector<std::string> atteso = testa();
@@ -216,7 +216,7 @@ TEST(DettaglioImposta, OneCounterAndPrepaidOnlyKeepDocumentsIssuedBeforeDepartur
 TEST(DettaglioImposta, CounterTwoSeesOnlyItsDocumentOfTheSharedNumber) {
     test::TempDataFolder dir;
     archivio();
-    test::FiscalIo io;
+    test::FakeIo io;
     StampaDettaglioImposta(richiesta(2, false), io);
     const std::string f = dir.readFile("fd0");
     EXPECT_NE(f.find("Bianchi Luigi"), std::string::npos);
@@ -226,7 +226,7 @@ TEST(DettaglioImposta, CounterTwoSeesOnlyItsDocumentOfTheSharedNumber) {
 
 TEST(DettaglioImposta, BadDateOrMissingArchiveStopsBeforeWriting) {
     test::TempDataFolder dir;
-    test::FiscalIo io;
+    test::FakeIo io;
     ReportRequest r = richiesta(0, false);
     r.al = "31/02/2024";
     EXPECT_THROW(StampaDettaglioImposta(r, io), ReportError);

@@ -101,7 +101,7 @@ ReportRequest richiesta(const Caso& c) {
 TEST_F(FiscalJetTwin, TaxDetailIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::FiscalIo io;
+            test::FakeIo io;
             StampaDettaglioImposta(richiesta(c), io);
         };
         const std::string a = esegui("sqlite", run);
@@ -113,7 +113,7 @@ TEST_F(FiscalJetTwin, TaxDetailIsTheSameOnBothFolders) {
 TEST_F(FiscalJetTwin, TakingsRegisterIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::FiscalIo io;
+            test::FakeIo io;
             io.answers = {std::to_string(c.contatore)};
             io.confirmations = {true, false};
             StampaCorrispettivi(richiesta(c), io);
@@ -125,7 +125,7 @@ TEST_F(FiscalJetTwin, TakingsRegisterIsTheSameOnBothFolders) {
 TEST_F(FiscalJetTwin, CashTableIsTheSameOnBothFolders) {
     for (const Caso& c : kCasi) {
         auto run = [&] {
-            test::FiscalIo io;
+            test::FakeIo io;
             const ReportResult r = StampaCassa(richiesta(c), io);
             EXPECT_TRUE(r.skipped.empty()) << r.skipped.front();
         };

@@ -75,7 +75,7 @@ void periodoFebbraio() {
 TEST(StampaArriviPresenze, ArrivalsOncePerGuestAndItemPresencesPerLine) {
     TempDataFolder dir;
     periodoFebbraio();
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaArriviPresenze(periodo("01/02/2024", "03/02/2024"), io);
     EXPECT_EQ(
         dir.readFile("fd0"),
@@ -93,7 +93,7 @@ TEST(StampaArriviPresenze, ArrivalsOncePerGuestAndItemPresencesPerLine) {
 TEST(StampaArriviPresenze, RoomRangeComparesAsText) {
     TempDataFolder dir;
     periodoFebbraio();
-    ScriptedIo io;
+    FakeIo io;
     // "9" to "10" holds no room as text.
     corvex::StampaArriviPresenze(periodo("01/02/2024", "03/02/2024", "9", "10"), io);
     EXPECT_EQ(
@@ -134,7 +134,7 @@ TEST(StampaArriviPresenze, EveryTaxItemHasItsRowUpToTheLast) {
            {.id = 1, .camera = "101", .arrivo = "20240301", .partenza = "20240302"});
     addebito("Conto_Cliente.mdb", 1, 50, "20240301", "101", 2, 5.0);
     addebito("Conto_Cliente.mdb", 1, 51, "20240301", "101", 1, 2.5);
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaArriviPresenze(periodo("01/03/2024", "01/03/2024"), io);
 
     const std::vector<std::string> lines = corvex::splitLines(dir.readFile("fd0"));
@@ -154,7 +154,7 @@ TEST(StampaArriviPresenze, WithAmpersandAMissingArchiveIsAnErrorBeforeAnyOutput)
     cartellaBase("&R");
     std::filesystem::create_directories("kv");
     DirKv env("kv");
-    ScriptedIo io;
+    FakeIo io;
     try {
         corvex::StampaArriviPresenze(periodo("01/02/2024", "03/02/2024"), io);
         FAIL() << "a missing archive was not reported";
@@ -180,7 +180,7 @@ TEST(StampaArriviPresenze, WithAmpersandTheArchiveIsReadFromDirKv) {
     // The data folder's archive is not read.
     addebito("ContoStoricoClienti.mdb", 5, 501, "20240202", "105", 9, 9.0);
     DirKv env("kv");
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaArriviPresenze(periodo("01/02/2024", "03/02/2024"), io);
     EXPECT_EQ(
         dir.readFile("fd0"),

@@ -123,7 +123,7 @@ class ImpostaMaturata : public ::testing::Test {
     }
 
     test::TempDataFolder dir;
-    test::RecordingInteraction io;
+    test::FakeIo io;
 };
 
 TEST_F(ImpostaMaturata, ListsLodgedGuestsLiveAndArchivedWithUnitsAndItemTotals) {

@@ -18,7 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using corvex::test::ScriptedIo;
+using corvex::test::FakeIo;
 
 struct TwinCase {
     const char* name;  // test name suffix: letters, digits, '_'
@@ -101,7 +101,7 @@ std::vector<std::string> runIn(const fs::path& folder, const TwinCase& c) {
         r.primaCamera = c.primaCamera;
         r.ultimaCamera = c.ultimaCamera;
         std::vector<std::optional<std::string>> answers(c.answers.begin(), c.answers.end());
-        ScriptedIo io(answers);
+        FakeIo io(answers);
         corvex::ReportResult result = c.run(r, io);
         for (const std::string& f : c.files) {
             std::ifstream in(f, std::ios::binary);

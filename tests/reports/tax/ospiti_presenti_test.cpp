@@ -19,7 +19,7 @@ const std::string kRule(63, '-');
 const std::string kNotti =
     "Inserire il numero di notti massimo a cui applicare la tassa di soggiorno";
 const std::string kAnni =
-    corvex::cp("Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno");
+    "Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno";
 
 std::vector<std::string> testata(const std::string& dal, const std::string& al) {
     return {"",
@@ -102,7 +102,7 @@ void periodoFebbraio() {
 TEST(StampaOspitiPresenti, ListsLiveThenArchivedGuestsWithNightsAndAges) {
     TempDataFolder dir;
     periodoFebbraio();
-    ScriptedIo io({"7", "14"});
+    FakeIo io({"7", "14"});
     corvex::ReportResult result =
         corvex::StampaOspitiPresenti(periodo("01/02/2024", "03/02/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
@@ -127,7 +127,7 @@ TEST(StampaOspitiPresenti, NightsAreCappedAtTheMaximum) {
            {.id = 1, .arrivo = "20240105", .partenza = "20240117", .nome = "Lungo Soggiorno"});
     ospite("Scheda_Cliente.mdb",
            {.id = 2, .arrivo = "20231220", .partenza = "20240310", .nome = "Tutto il Mese"});
-    ScriptedIo io({"7", "0"});
+    FakeIo io({"7", "0"});
     corvex::StampaOspitiPresenti(periodo("01/01/2024", "31/01/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
               reportBytes(testata("01/01/2024", "31/01/2024") +
@@ -150,17 +150,19 @@ TEST(StampaOspitiPresenti, QuestionsAreAskedAgainUntilAcceptable) {
                                   .nascita = "20230101"});
     // Nights: 0 and a non-number are refused. Age: -1 is refused, and a
     // non-number then leaves -1, refused again.
-    ScriptedIo io({"0", "abc", " 3 ", "-1", "x", "2"});
+    FakeIo io({"0", "abc", " 3 ", "-1", "x", "2"});
     corvex::StampaOspitiPresenti(periodo("01/01/2024", "10/01/2024"), io);
 
     ASSERT_EQ(io.asked.size(), 6u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(io.asked[i].prompt, kNotti);
         EXPECT_EQ(io.asked[i].title, "Notti");
+        EXPECT_EQ(io.asked[i].key, "max-nights");
     }
     for (int i = 3; i < 6; ++i) {
         EXPECT_EQ(io.asked[i].prompt, kAnni);
         EXPECT_EQ(io.asked[i].title, "Anni");
+        EXPECT_EQ(io.asked[i].key, "min-age");
     }
     EXPECT_EQ(dir.readFile("fd0"),
               reportBytes(testata("01/01/2024", "10/01/2024") +
@@ -178,7 +180,7 @@ TEST(StampaOspitiPresenti, AgeAnswerThatIsNoNumberMeansZero) {
                                   .partenza = "20240102",
                                   .nome = "Neonato",
                                   .nascita = "20240101"});
-    ScriptedIo io({"5", ""});
+    FakeIo io({"5", ""});
     corvex::StampaOspitiPresenti(periodo("01/01/2024", "10/01/2024"), io);
     EXPECT_EQ(io.asked.size(), 2u);
     EXPECT_NE(dir.readFile("fd0").find(
@@ -189,7 +191,7 @@ TEST(StampaOspitiPresenti, AgeAnswerThatIsNoNumberMeansZero) {
 TEST(StampaOspitiPresenti, CancelledQuestionAbandonsTheReport) {
     TempDataFolder dir;
     cartellaBase();
-    ScriptedIo io({"7", std::nullopt});
+    FakeIo io({"7", std::nullopt});
     EXPECT_THROW(corvex::StampaOspitiPresenti(periodo("01/01/2024", "10/01/2024"), io),
                  corvex::ReportCancelled);
     EXPECT_EQ(io.printMenus, 0);
@@ -204,7 +206,7 @@ TEST(StampaOspitiPresenti, FailuresAreSkippedListedAndTheReportCompletes) {
            {.id = 1, .arrivo = "20240230", .partenza = "20240310", .nome = "Data Sbagliata"});
     ospite("Scheda_Cliente.mdb",
            {.id = 2, .arrivo = "20240228", .partenza = "20240302", .nome = "Data Giusta"});
-    ScriptedIo io({"30", "0"});
+    FakeIo io({"30", "0"});
     corvex::ReportResult result =
         corvex::StampaOspitiPresenti(periodo("01/02/2024", "05/03/2024"), io);
 
@@ -224,7 +226,7 @@ TEST(StampaOspitiPresenti, MissingRegisterStillGivesAReport) {
     TempDataFolder dir;
     hotel("R");
     createSuiteTable("SchedaStoricoClienti.mdb", "Scheda_Cliente");
-    ScriptedIo io({"7", "0"});
+    FakeIo io({"7", "0"});
     corvex::ReportResult result =
         corvex::StampaOspitiPresenti(periodo("01/02/2024", "03/02/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
@@ -257,7 +259,7 @@ TEST(StampaOspitiPresenti, ArchiveInDirKvWithAmpersand) {
                                         .nome = "Cartella Dati"});
     {
         DirKv env("kv");
-        ScriptedIo io({"7", "0"});
+        FakeIo io({"7", "0"});
         corvex::ReportResult result =
             corvex::StampaOspitiPresenti(periodo("01/02/2024", "03/02/2024"), io);
         EXPECT_EQ(
@@ -272,7 +274,7 @@ TEST(StampaOspitiPresenti, ArchiveInDirKvWithAmpersand) {
     }
     {
         // DirKV unset: the archive pass is skipped and says where it looked.
-        ScriptedIo io({"7", "0"});
+        FakeIo io({"7", "0"});
         corvex::ReportResult result =
             corvex::StampaOspitiPresenti(periodo("01/02/2024", "03/02/2024"), io);
         EXPECT_EQ(
@@ -291,7 +293,7 @@ TEST(StampaOspitiPresenti, ArchiveInDirKvWithAmpersand) {
 TEST(StampaOspitiPresenti, InvalidPeriodDateIsAnErrorBeforeAnyQuestion) {
     TempDataFolder dir;
     cartellaBase();
-    ScriptedIo io;
+    FakeIo io;
     EXPECT_THROW(corvex::StampaOspitiPresenti(periodo("31/04/2024", "03/05/2024"), io),
                  corvex::ReportError);
     EXPECT_TRUE(io.asked.empty());

@@ -14,8 +14,8 @@
 namespace {
 
 using namespace corvex::test;
+using corvex::test::FakeIo;
 using corvex::test::reportBytes;
-using corvex::test::ScriptedIo;
 using corvex::test::TempDataFolder;
 
 const std::string kRule(89, '-');
@@ -69,7 +69,7 @@ void periodoAFineMese() {
 TEST(StampaRiepilogoImposta, OneRowPerNightAcrossTheMonthEnd) {
     TempDataFolder dir;
     periodoAFineMese();
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
 
     EXPECT_EQ(dir.readFile("fd0"),
@@ -98,7 +98,7 @@ TEST(StampaRiepilogoImposta, TraceFileListsTheRoomOfEveryTaxLineInReadingOrder) 
     TempDataFolder dir;
     periodoAFineMese();
     dir.writeFile("CorvexLog.txt", "old content\r\n");
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaRiepilogoImposta(periodo("30/01/2024", "02/02/2024"), io);
     // 30: live 501 then 502, then the archive; 31: two 501 lines in table order.
     EXPECT_EQ(dir.readFile("CorvexLog.txt"),
@@ -108,7 +108,7 @@ TEST(StampaRiepilogoImposta, TraceFileListsTheRoomOfEveryTaxLineInReadingOrder) 
 TEST(StampaRiepilogoImposta, StartAfterEndGivesOnlyZeroTotals) {
     TempDataFolder dir;
     periodoAFineMese();
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaRiepilogoImposta(periodo("02/02/2024", "30/01/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
               reportBytes(
@@ -131,7 +131,7 @@ TEST(StampaRiepilogoImposta, RoomRangeComparesAsText) {
            {.id = 3, .camera = "90", .arrivo = "20240301", .partito = "N", .partenza = "20240303"});
     addebito("Conto_Cliente.mdb", 2, 501, "20240301", "10", 2, 5.0);
     addebito("Conto_Cliente.mdb", 3, 501, "20240301", "90", 1, 2.5);
-    ScriptedIo io;
+    FakeIo io;
 
     // "9" to "10" is an empty range as text: nobody, not rooms 9 and 10.
     corvex::StampaRiepilogoImposta(periodo("01/03/2024", "01/03/2024", "9", "10"), io);
@@ -171,7 +171,7 @@ TEST(StampaRiepilogoImposta, FiguresWiderThanTheirColumnWidenTheRow) {
                          "1000) INSERT INTO Scheda_Cliente (NumeroHotel, NumeroProgressivo, "
                          "NumeroCamera, DataArrivo, DataPartenza, Partito, Lingua) SELECT 1, i, "
                          "'101', '20240305', '20240306', 'N', 'I' FROM n");
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaRiepilogoImposta(periodo("05/03/2024", "05/03/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
               reportBytes(
@@ -204,7 +204,7 @@ TEST(StampaRiepilogoImposta, WithAmpersandTheArchiveIsReadFromDirKv) {
                                            .partenzaReale = "20240105"});
     addebito("kv/ContoStoricoClienti.mdb", 5, 501, "20240104", "104", 2, 5.0);
     DirKv env("kv");
-    ScriptedIo io;
+    FakeIo io;
     corvex::StampaRiepilogoImposta(periodo("04/01/2024", "04/01/2024"), io);
     EXPECT_EQ(dir.readFile("fd0"),
               reportBytes(
@@ -223,7 +223,7 @@ TEST(StampaRiepilogoImposta, WithAmpersandAMissingArchiveStopsBeforeAnyOutput) {
     cartellaBase("&");
     std::filesystem::create_directories("kv");
     DirKv env("kv");
-    ScriptedIo io;
+    FakeIo io;
     try {
         corvex::StampaRiepilogoImposta(periodo("04/01/2024", "04/01/2024"), io);
         FAIL() << "a missing archive was not reported";
@@ -238,7 +238,7 @@ TEST(StampaRiepilogoImposta, WithAmpersandAMissingArchiveStopsBeforeAnyOutput) {
 TEST(StampaRiepilogoImposta, InvalidDateIsAnErrorNamingIt) {
     TempDataFolder dir;
     cartellaBase();
-    ScriptedIo io;
+    FakeIo io;
     try {
         corvex::StampaRiepilogoImposta(periodo("01/02/2024", "30/02/2024"), io);
         FAIL() << "an invalid end date was accepted";

@@ -88,7 +88,7 @@ class SuPartenze : public ::testing::Test {
     }
 
     test::TempDataFolder dir;
-    test::RecordingInteraction io;
+    test::FakeIo io;
 };
 
 TEST_F(SuPartenze, ListsLiveThenArchivedDeparturesWithNightsTimesUnitPrice) {

@@ -103,7 +103,7 @@ class VerificaImposte : public ::testing::Test {
 
     test::TempDataFolder dir;
     test::ScopedEnv clock{"CORVEX_NOW", "01/06/2025"};  // ages count from today's year
-    test::RecordingInteraction io;
+    test::FakeIo io;
 };
 
 TEST_F(VerificaImposte, RoomBlocksSetGuestsBesideTheDaysTaxLines) {
