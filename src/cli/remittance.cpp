@@ -151,7 +151,7 @@ int runRemittance(const std::vector<std::string>& args, std::ostream& out, std::
         err << kPrefix << e.what() << '\n';
         return 2;
     } catch (const std::exception& e) {
-        err << kPrefix << terminalText(e.what()) << '\n';
+        err << kPrefix << e.what() << '\n';
         return 1;
     }
 }

@@ -181,7 +181,7 @@ int runSettings(const std::vector<std::string>& args, std::ostream& out, std::os
         err << kPrefix << e.what() << '\n';
         return 2;
     } catch (const std::exception& e) {
-        err << kPrefix << terminalText(e.what()) << '\n';
+        err << kPrefix << e.what() << '\n';
         return 1;
     }
 }

@@ -12,6 +12,7 @@
 #include "reports/fiscal/fiscal_support.h"
 #include "reports/reports.h"
 #include "support/data_folder.h"
+#include "support/fake_io.h"
 
 namespace corvex {
 namespace {
@@ -179,7 +180,7 @@ TEST(Versamenti, DemoFolderHasTheFilingsData) {
               "01/10/2025 31/12/2025 16/01/2026");
     // A tenth short of the tax the detail on documents counts for the quarter.
     {
-        test::FiscalIo io;
+        test::FakeIo io;
         ReportRequest q;
         q.dal = paid[0].dal;
         q.al = paid[0].al;
