@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "common/environment.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "data/engine/database.h"
-#include "reports/interaction.h"
 
 namespace corvex {
 
@@ -34,16 +34,16 @@ std::string PercorsoArchivio(const std::string& fileName, const std::string& cod
     if (wanted.empty() || wanted.back() != '/') wanted += '/';
     wanted += fileName;
     if (dir.empty()) {
-        throw ReportError(cp("L'archivio degli ospiti partiti va cercato nella cartella DirKV "
-                             "(CodiceAssistenza contiene \"&\"), ma DirKV non è impostata: "
-                             "percorso cercato \"") +
-                          wanted + "\".");
+        throw ReportError(
+            "L'archivio degli ospiti partiti va cercato nella cartella DirKV "
+            "(CodiceAssistenza contiene \"&\"), ma DirKV non è impostata: percorso cercato \"" +
+            cp1252ToUtf8(wanted) + "\".");
     }
     std::string found = db::resolveFileName(wanted);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(found, ec)) {
-        throw ReportError(cp("Archivio degli ospiti partiti non trovato: \"") + wanted +
-                          cp("\" (cartella DirKV, CodiceAssistenza contiene \"&\")."));
+        throw ReportError("Archivio degli ospiti partiti non trovato: \"" + cp1252ToUtf8(wanted) +
+                          "\" (cartella DirKV, CodiceAssistenza contiene \"&\").");
     }
     return found;
 }

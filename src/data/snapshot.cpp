@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "common/config_files.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "reports/interaction.h"
 
 namespace corvex {
 
