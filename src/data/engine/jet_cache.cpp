@@ -269,13 +269,20 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
         // with a complete file (the last rename wins).
         const std::string tmp = newTemporaryCopy(dir, prefix);
         const auto started = std::chrono::system_clock::now();
+        bool failed = false;
         try {
             importInto(source, stamp.size, tmp);
+        } catch (const DbError&) {
+            unlink(tmp.c_str());
+            // A read of a file that was being written may fail in any way:
+            // only a failure on an unchanged file is the file's.
+            if (stampOf(source) == stamp) throw;
+            failed = true;
         } catch (...) {
             unlink(tmp.c_str());
             throw;
         }
-        const FileStamp after = stampOf(source);
+        const FileStamp after = failed ? FileStamp{} : stampOf(source);
         if (after == stamp) {
             if (fs::file_size(tmp, ec) == 0 || ec) {
                 unlink(tmp.c_str());
@@ -298,7 +305,7 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
         }
         // The file changed while it was read: the copy may mix two versions.
         unlink(tmp.c_str());
-        stamp = after;
+        stamp = stampOf(source);
         std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
     }
     fail(source, "il file è in scrittura, riprovare");

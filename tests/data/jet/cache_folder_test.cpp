@@ -1,15 +1,19 @@
 // The cache folder under churn and damage: whole pages only, no torn Jet
 // copy, one private copy per source file, a bounded folder, failures blamed
 // on what failed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/engine/cache_folder.h"
@@ -126,6 +130,53 @@ TEST_F(CacheFolder, JetFileWrittenDuringTheImportIsReadAgain) {
     const std::string msg = openError(file);
     EXPECT_NE(msg.find("il file è in scrittura, riprovare"), std::string::npos) << msg;
     for (const auto& name : entries()) EXPECT_EQ(name.find("tmp-"), std::string::npos) << name;
+}
+
+TEST_F(CacheFolder, FileRewrittenPageByPageGivesOneVersionOrTheMessage) {
+    const fs::path aged = sharedDir() / "fixtures" / "jet-aged";
+    if (!haveFixtures() || !fs::exists(aged)) GTEST_SKIP() << "shared fixtures not found";
+    auto bytes = [](const fs::path& f) {
+        std::ifstream in(f, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string versions[2] = {bytes(hotelFixtures() / "jet" / "Conto_Cliente.mdb"),
+                                     bytes(aged / "jet" / "Conto_Cliente.mdb")};
+    const std::size_t counts[2] = {
+        countRows(hotelFixtures() / "sqlite" / "Conto_Cliente.mdb", "Conto_Cliente"),
+        countRows(aged / "sqlite" / "Conto_Cliente.mdb", "Conto_Cliente")};
+    const fs::path file = data_ / "Conto_Cliente.mdb";
+    std::ofstream(file, std::ios::binary) << versions[0];
+    std::atomic<bool> stop{false};
+    // The suite rewriting the file in place, page by page, from one version
+    // to the other and back.
+    std::thread writer([&] {
+        const int fd = ::open(file.c_str(), O_WRONLY);
+        for (int v = 1; !stop; v ^= 1) {
+            const std::string& to = versions[v];
+            if (::ftruncate(fd, static_cast<off_t>(to.size())) != 0) break;
+            for (std::size_t at = 0; at < to.size() && !stop; at += 4096) {
+                if (::pwrite(fd, to.data() + at, 4096, static_cast<off_t>(at)) != 4096) break;
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(v ? 5 : 400));
+        }
+        ::close(fd);
+    });
+    int whole = 0;
+    for (int i = 0; i < 8; ++i) {
+        try {
+            const std::size_t n = countRows(file, "Conto_Cliente");
+            EXPECT_TRUE(n == counts[0] || n == counts[1]) << n;
+            ++whole;
+        } catch (const db::DbError& e) {
+            EXPECT_NE(std::string(e.what()).find("il file è in scrittura, riprovare"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    stop = true;
+    writer.join();
+    RecordProperty("whole_reads", whole);
 }
 
 TEST_F(CacheFolder, ManyChangesLeaveOneCopyPerSource) {
