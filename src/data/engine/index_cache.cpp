@@ -157,7 +157,8 @@ void prepareForIndexes(sqlite3* db, const std::string& shown) {
     registerEngineFunctions(db);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    exec(db, "PRAGMA journal_mode = DELETE", shown);
+    // A private temporary file, removed on any failure: no journal.
+    exec(db, "PRAGMA journal_mode = OFF", shown);
     exec(db, "PRAGMA synchronous = OFF", shown);
     exec(db, "BEGIN", shown);
     addIndexes(db, shown);
