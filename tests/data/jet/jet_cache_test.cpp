@@ -265,9 +265,15 @@ class JetCacheImporterFailures : public JetCache {
     std::optional<ScopedEnv> fake_;
 };
 
-TEST_F(JetCacheImporterFailures, CrashIsReported) {
-    useImporter("kill -SEGV $$");
-    EXPECT_NE(errorOf(file_).find("(segnale 11"), std::string::npos);
+TEST_F(JetCacheImporterFailures, CrashOrKillIsReportedAndLeavesNothing) {
+    for (const char* sig : {"SEGV", "KILL"}) {
+        useImporter("echo partial > \"$2\"; kill -" + std::string(sig) + " $$");
+        const std::string msg = errorOf(file_);
+        EXPECT_NE(msg.find(std::string("(segnale ") + (sig[0] == 'S' ? "11" : "9")),
+                  std::string::npos)
+            << msg;
+        EXPECT_TRUE(cacheEntries().empty()) << sig;
+    }
 }
 
 TEST_F(JetCacheImporterFailures, HangIsStoppedAfterTheTimeout) {
