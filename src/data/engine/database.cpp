@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "data/engine/connection.h"
+#include "data/engine/copy_cache.h"
 #include "data/engine/error.h"
 #include "data/engine/jet_cache.h"
 #include "data/engine/jet_text.h"
@@ -26,15 +27,6 @@ struct Database::Impl {
         return *conn;
     }
 };
-
-std::string quote(std::string_view text) {
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
 
 std::string resolveFileName(const std::string& name) {
     std::string n = name;
@@ -108,12 +100,12 @@ Database::~Database() = default;
 
 Database Database::open(const std::string& name, Mode mode) {
     std::string path = resolveFileName(name);
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) throw DbError(name, "", "file non trovato");
+    checkDatabaseFile(path, name);
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     bool jet = false;
     if (mode == Mode::ReadWrite && !detectJet(path, path)) {
+        unpinCopy(path);
         impl->conn = std::make_shared<Connection>(path, false, false, path);
     } else {
         // The copies are never written: their connections are pooled. A
@@ -146,13 +138,14 @@ Database Database::create(const std::string& name) {
     // Writing the header makes the file an SQLite database on disk at once.
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "PRAGMA application_id = 1129469528", nullptr, nullptr, nullptr);
-    std::string cause = rc == SQLITE_OK ? "" : utf8ToCp1252(sqlite3_errmsg(db));
+    std::string cause = rc == SQLITE_OK ? "" : sqliteCause(rc, sqlite3_errmsg(db));
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK) {
         fs::remove(path, ec);
         throw DbError(path, "", "impossibile creare il database: " + cause);
     }
     auto impl = std::make_unique<Impl>();
+    unpinCopy(path);
     impl->path = path;
     impl->conn = std::make_shared<Connection>(path, false, false, path);
     return Database(std::move(impl));
@@ -209,10 +202,10 @@ void Database::execute(const std::string& sql) {
 
 void Database::createTable(const TableDef& def) {
     Connection& c = impl_->c();
-    std::string sql = "CREATE TABLE " + quoteIdentifier(def.name) + " (";
+    std::string sql = "CREATE TABLE " + sqliteName(def.name) + " (";
     for (std::size_t i = 0; i < def.fields.size(); ++i) {
         const FieldDef& f = def.fields[i];
-        sql += (i ? ", " : "") + quoteIdentifier(f.name) + " ";
+        sql += (i ? ", " : "") + sqliteName(f.name) + " ";
         if (f.type == FieldType::Text)
             sql += "TEXT(" + std::to_string(f.size > 0 ? f.size : 255) + ") COLLATE NOCASE";
         else

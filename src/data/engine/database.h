@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "data/engine/recordset.h"
+#include "data/engine/sql_quote.h"  // quote(): literals built from user text
 
 namespace corvex::db {
 
@@ -33,10 +34,6 @@ struct TableDef {
     std::string name;
     std::vector<FieldDef> fields;
 };
-
-// The one quoting function for literals built from user text: wraps the text
-// in single quotes and doubles the quotes inside ("1'0" -> "'1''0'").
-std::string quote(std::string_view text);
 
 class Database {
   public:
