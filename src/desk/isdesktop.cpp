@@ -43,7 +43,7 @@ ServiziDesk serviziDesk(QWidget* desk) {
         editor.exec();
     };
     s.esegui = [](const ReportEntry& e, const ReportRequest& r, Interaction& io) {
-        return e.run(r, io);
+        return eseguiReport(e, r, io);
     };
     return s;
 }

@@ -19,7 +19,7 @@
 #include "data/engine/error.h"
 #include "data/engine/index_cache.h"
 #include "data/engine/jet_cache.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/sql_quote.h"
 #include "data/engine/sqlite_functions.h"
 #include "data/engine/statement.h"

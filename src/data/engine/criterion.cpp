@@ -6,7 +6,7 @@
 
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/sql_translate.h"
 #include "data/engine/sqlite_functions.h"
 

@@ -9,7 +9,7 @@
 #include "data/engine/copy_cache.h"
 #include "data/engine/error.h"
 #include "data/engine/jet_cache.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/recordset_impl.h"
 #include "data/engine/sql_lexer.h"
 

@@ -16,7 +16,7 @@
 #include "common/text.h"
 #include "data/engine/cache_folder.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/sql_quote.h"
 #include "data/engine/sqlite_functions.h"
 #include "data/engine/statement.h"

@@ -8,7 +8,7 @@
 #include "common/text.h"
 #include "data/engine/criterion.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/recordset_impl.h"
 
 namespace corvex::db {

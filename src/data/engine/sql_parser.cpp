@@ -3,7 +3,7 @@
 
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/sql_ast.h"
 
 namespace corvex::db::sql {

@@ -1,4 +1,4 @@
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 
 #include <array>
 #include <cstdio>
