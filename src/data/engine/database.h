@@ -35,6 +35,11 @@ struct TableDef {
     std::vector<FieldDef> fields;
 };
 
+// The SQLite CREATE TABLE statement (UTF-8) of a table definition, with the
+// declared types the engine reads back; with autoNumber the first field is
+// an INTEGER PRIMARY KEY AUTOINCREMENT instead of its own type.
+std::string createTableSql(const TableDef& def, bool autoNumber = false);
+
 class Database {
   public:
     enum class Mode { ReadOnly, ReadWrite };
