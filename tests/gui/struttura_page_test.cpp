@@ -58,7 +58,7 @@ TEST(PaginaStruttura, SavesToItsOwnFileAndGivesCategoriesToUnnamedItems) {
     const std::string ids = dir.readFile("IdS.mdb");
 
     Editor e;
-    EXPECT_EQ(e.window.pagine()->tabText(1), QStringLiteral("Struttura"));
+    EXPECT_EQ(e.window.pagine()->tabText(1), QStringLiteral("S&truttura"));
     ASSERT_EQ(e.window.categorie()->rowCount(), 2);
     // Item 50 is Generale's standard code: shown, not editable.
     EXPECT_EQ(e.categoria(50), nullptr);

@@ -133,8 +133,8 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
     columns->addLayout(right, 1);
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("Pagine"));
-    tabs_->addTab(tax, QStringLiteral("Imposta"));
-    tabs_->addTab(paginaStruttura(), QStringLiteral("Struttura"));
+    tabs_->addTab(tax, QStringLiteral("&Imposta"));
+    tabs_->addTab(paginaStruttura(), QStringLiteral("S&truttura"));
 
     auto* buttons = new QDialogButtonBox(this);
     auto* save = buttons->addButton(QStringLiteral("&Salva"), QDialogButtonBox::AcceptRole);
