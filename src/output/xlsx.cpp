@@ -1,5 +1,6 @@
 #include "output/xlsx.h"
 
+#include <locale.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -87,6 +88,35 @@ std::string sheetName(const std::string& name) {
     throw XlsxError("impossibile scrivere il file " + cp1252ToUtf8(file) + ": " + why);
 }
 
+// The library prints numbers with printf, which follows LC_NUMERIC: under
+// an Italian locale (the desk's, set by Qt) "1234,5" would end up in the
+// sheet's XML and spoil the file. The writing thread uses "C" numbers
+// meanwhile; other threads and the other categories are left alone.
+class NumeriC {
+  public:
+    NumeriC() {
+        locale_t base = duplocale(uselocale(static_cast<locale_t>(0)));
+        if (!base) return;
+        c_ = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (!c_) {
+            freelocale(base);
+            return;
+        }
+        old_ = uselocale(c_);
+    }
+    ~NumeriC() {
+        if (!c_) return;
+        uselocale(old_);
+        freelocale(c_);
+    }
+    NumeriC(const NumeriC&) = delete;
+    NumeriC& operator=(const NumeriC&) = delete;
+
+  private:
+    locale_t c_ = static_cast<locale_t>(0);
+    locale_t old_ = static_cast<locale_t>(0);
+};
+
 struct Workbook {
     lxw_workbook* handle = nullptr;
     ~Workbook() {
@@ -115,6 +145,7 @@ void scrivi(const std::string& file, const Foglio& foglio) {
         }
     } cleanup{temp};
 
+    const NumeriC numbers;
     Workbook wb;
     wb.handle = workbook_new(temp.c_str());
     if (!wb.handle) fail(file, "impossibile creare il file");

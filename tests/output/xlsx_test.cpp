@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -111,6 +112,30 @@ TEST(Xlsx, CellsAreTypedAndReadBack) {
     EXPECT_NE(sheet.find("<col min=\"1\" max=\"1\" width=\"12"), std::string::npos) << sheet;
     EXPECT_NE(part("out.xlsx", "xl/workbook.xml").find("name=\"Versamenti 2025\""),
               std::string::npos);
+}
+
+// The desk runs under the user's locale (Qt sets it): an Italian one prints
+// numbers with a decimal comma, which the file must not take.
+TEST(Xlsx, NumbersKeepTheirPointUnderAnItalianLocale) {
+    if (!haveUnzip()) GTEST_SKIP() << "unzip not installed";
+    TempDataFolder dir;
+    std::filesystem::create_directory("loc");
+    if (std::system("localedef -i it_IT -f UTF-8 ./loc/it_IT.UTF-8 >/dev/null 2>&1") != 0 &&
+        !dir.exists("loc/it_IT.UTF-8"))
+        GTEST_SKIP() << "cannot build the it_IT locale";
+    ::setenv("LOCPATH", (dir.path() + "/loc").c_str(), 1);
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const bool italian = std::setlocale(LC_NUMERIC, "it_IT.UTF-8") != nullptr;
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%.1f", 1.5);
+    Foglio f;
+    f.righe = {{Cella::importo(Currency::fromUnits(12345000))}};
+    if (italian) scrivi("it.xlsx", f);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    ::unsetenv("LOCPATH");
+    if (!italian || std::string(shown) != "1,5") GTEST_SKIP() << "it_IT locale not usable";
+    const std::string sheet = part("it.xlsx", "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<v>1234.5</v>"), std::string::npos) << sheet;
 }
 
 TEST(Xlsx, FailureNamesTheFileAndLeavesNothingHalfWritten) {
