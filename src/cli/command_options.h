@@ -3,8 +3,11 @@
 // --name=VALUE. Every rule breaks with a UsageError (exit 2) naming the word.
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,6 +58,40 @@ inline CommandWords splitCommandWords(const std::vector<std::string>& args,
         }
     }
     return w;
+}
+
+// Runs the subcommand named by args[0] from table (name -> action on the
+// words after it), after a "--help"/"-h" anywhere, which prints usage.
+// Errors go to err after prefix: a UsageError exits 2, any other failure 1.
+using Subcommand = std::function<int(const std::vector<std::string>& rest)>;
+inline int runSubcommand(const std::vector<std::string>& args,
+                         const std::vector<std::pair<std::string, Subcommand>>& table,
+                         const std::string& usage, const char* prefix, std::ostream& out,
+                         std::ostream& err) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            out << usage;
+            return 0;
+        }
+    }
+    try {
+        const std::string command = args.empty() ? "" : args[0];
+        const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+        std::string names;
+        for (const auto& [name, action] : table) {
+            if (command == name) return action(rest);
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        throw UsageError(command.empty()
+                             ? "manca il comando (" + names + ")"
+                             : "comando sconosciuto \"" + command + "\" (" + names + ")");
+    } catch (const UsageError& e) {
+        err << prefix << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        err << prefix << e.what() << '\n';
+        return 1;
+    }
 }
 
 }  // namespace corvex::cli

@@ -132,28 +132,11 @@ int remove(const std::vector<std::string>& args, std::ostream& out) {
 }  // namespace
 
 int runRemittance(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const auto& a : args) {
-        if (a == "--help" || a == "-h") {
-            out << remittanceUsage();
-            return 0;
-        }
-    }
-    try {
-        const std::string command = args.empty() ? "" : args[0];
-        const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-        if (command == "add") return add(rest, out, err);
-        if (command == "list") return list(rest, out);
-        if (command == "delete") return remove(rest, out);
-        throw UsageError(command.empty()
-                             ? "manca il comando (add, list, delete)"
-                             : "comando sconosciuto \"" + command + "\" (add, list, delete)");
-    } catch (const UsageError& e) {
-        err << kPrefix << e.what() << '\n';
-        return 2;
-    } catch (const std::exception& e) {
-        err << kPrefix << e.what() << '\n';
-        return 1;
-    }
+    return runSubcommand(args,
+                         {{"add", [&](const auto& rest) { return add(rest, out, err); }},
+                          {"list", [&](const auto& rest) { return list(rest, out); }},
+                          {"delete", [&](const auto& rest) { return remove(rest, out); }}},
+                         remittanceUsage(), kPrefix, out, err);
 }
 
 std::string remittanceUsage() {

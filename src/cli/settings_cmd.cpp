@@ -24,18 +24,6 @@ std::string fieldNames() {
     return names;
 }
 
-// An operator's tax code: 16 letters and digits (a person) or 11 digits (a
-// company); stored upper-case. Empty clears the field.
-bool codiceFiscaleValido(const std::string& code) {
-    if (code.empty()) return true;
-    bool digits = true;
-    for (char c : code) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-        if (!std::isdigit(static_cast<unsigned char>(c))) digits = false;
-    }
-    return code.size() == 16 || (code.size() == 11 && digits);
-}
-
 int structure(const std::vector<std::string>& args, std::ostream& out) {
     const CommandWords w = splitCommandWords(args, {}, "set");
     if (!w.positional.empty())
@@ -162,28 +150,11 @@ int show(const std::vector<std::string>& args, std::ostream& out) {
 }  // namespace
 
 int runSettings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const auto& a : args) {
-        if (a == "--help" || a == "-h") {
-            out << settingsUsage();
-            return 0;
-        }
-    }
-    try {
-        const std::string command = args.empty() ? "" : args[0];
-        const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-        if (command == "structure") return structure(rest, out);
-        if (command == "show") return show(rest, out);
-        if (command == "category") return category(rest, out);
-        throw UsageError(command.empty() ? "manca il comando (structure, show, category)"
-                                         : "comando sconosciuto \"" + command +
-                                               "\" (structure, show, category)");
-    } catch (const UsageError& e) {
-        err << kPrefix << e.what() << '\n';
-        return 2;
-    } catch (const std::exception& e) {
-        err << kPrefix << e.what() << '\n';
-        return 1;
-    }
+    return runSubcommand(args,
+                         {{"structure", [&](const auto& rest) { return structure(rest, out); }},
+                          {"show", [&](const auto& rest) { return show(rest, out); }},
+                          {"category", [&](const auto& rest) { return category(rest, out); }}},
+                         settingsUsage(), kPrefix, out, err);
 }
 
 std::string settingsUsage() {

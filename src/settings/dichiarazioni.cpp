@@ -262,6 +262,16 @@ const std::vector<CampoStruttura>& campiStruttura() {
     return fields;
 }
 
+bool codiceFiscaleValido(const std::string& code) {
+    if (code.empty()) return true;
+    bool digits = true;
+    for (char c : code) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+        if (!std::isdigit(static_cast<unsigned char>(c))) digits = false;
+    }
+    return code.size() == 16 || (code.size() == 11 && digits);
+}
+
 Struttura leggiStruttura(int hotel) {
     Struttura s;
     auto d = openForReading("Struttura");

@@ -85,6 +85,10 @@ struct CampoStruttura {
 };
 const std::vector<CampoStruttura>& campiStruttura();
 
+// An operator's tax code: 16 letters and digits (a person) or 11 digits (a
+// company). Empty is allowed (the field is cleared).
+bool codiceFiscaleValido(const std::string& code);
+
 // The hotel's structure data; all empty when none is saved.
 Struttura leggiStruttura(int hotel = HotelCorrente);
 // Saves the hotel's row (created when missing; the file too).

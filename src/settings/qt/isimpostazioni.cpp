@@ -76,18 +76,6 @@ void selectCode(QComboBox* box, int code) {
     }
 }
 
-// An operator's tax code: 16 letters and digits (a person) or 11 digits (a
-// company), as "corvex settings structure" takes it. Empty is allowed.
-bool codiceFiscaleValido(const std::string& code) {
-    if (code.empty()) return true;
-    bool digits = true;
-    for (char c : code) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-        if (!std::isdigit(static_cast<unsigned char>(c))) digits = false;
-    }
-    return code.size() == 16 || (code.size() == 11 && digits);
-}
-
 // The categories offered for an item, by their stored value.
 const std::pair<Categoria, const char*> kCategorie[] = {
     {Categoria::Piena, "Piena"},
