@@ -5,10 +5,21 @@
 
 namespace corvex {
 
+CurrencyOverflow::CurrencyOverflow()
+    : std::overflow_error(
+          "importo fuori dall'intervallo della valuta (±922.337.203.685.477,5807)") {}
+
+void detail::throwCurrencyOverflow() {
+    throw CurrencyOverflow();
+}
+
 Currency Currency::fromDouble(double d) {
     // Round half away from zero at 1/10000. Values read from REAL columns are
     // near a multiple of 1/10000; adding a tiny bias absorbs binary noise.
     const double scaled = d * static_cast<double>(kScale);
+    // 2^63 is exactly representable: anything not below it in magnitude (or
+    // NaN) has no Currency.
+    if (!(std::fabs(scaled) < 9223372036854775808.0)) throw CurrencyOverflow();
     return Currency(static_cast<std::int64_t>(std::llround(scaled)));
 }
 
@@ -81,9 +92,15 @@ Currency Currency::rounded(int decimals) const {
     if (decimals < 0) decimals = 0;
     std::int64_t step = 1;
     for (int i = decimals; i < 4; ++i) step *= 10;
-    const std::int64_t a = units_ < 0 ? -units_ : units_;
-    std::int64_t r = (a + step / 2) / step * step;
-    return Currency(units_ < 0 ? -r : r);
+    // In unsigned arithmetic: the magnitude of the lowest amount and the
+    // rounding of the highest are above the signed range.
+    const std::uint64_t a =
+        units_ < 0 ? 0 - static_cast<std::uint64_t>(units_) : static_cast<std::uint64_t>(units_);
+    const std::uint64_t s = static_cast<std::uint64_t>(step);
+    const std::uint64_t r = (a / s + (a % s >= s / 2 ? 1 : 0)) * s;
+    if (r > static_cast<std::uint64_t>(INT64_MAX)) throw CurrencyOverflow();
+    const auto v = static_cast<std::int64_t>(r);
+    return Currency(units_ < 0 ? -v : v);
 }
 
 }  // namespace corvex

@@ -13,10 +13,29 @@ constexpr std::uint16_t kHigh[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// Letter a lower-case accented letter of code page 1252 sorts with, else the
+// code point itself: à with a, é with e, ñ with n, š with s. Letters with no
+// base letter (æ, ð, ß, þ, œ) keep their code points.
+std::uint32_t baseLetter(std::uint32_t c) {
+    if (c < 0xE0) return c;
+    if (c <= 0xE5) return 'a';
+    if (c == 0xE7) return 'c';
+    if (c >= 0xE8 && c <= 0xEB) return 'e';
+    if (c >= 0xEC && c <= 0xEF) return 'i';
+    if (c == 0xF1) return 'n';
+    if ((c >= 0xF2 && c <= 0xF6) || c == 0xF8) return 'o';
+    if (c >= 0xF9 && c <= 0xFC) return 'u';
+    if (c == 0xFD || c == 0xFF) return 'y';
+    if (c == 0x0161) return 's';
+    if (c == 0x017E) return 'z';
+    return c;
+}
+
 struct Tables {
     std::array<unsigned char, 256> fold{};
     std::array<unsigned char, 256> upper{};
     std::array<std::uint32_t, 256> folded{};
+    std::array<std::uint32_t, 256> base{};
     Tables() {
         for (int c = 0; c < 256; ++c) {
             int f = c, u = c;
@@ -34,6 +53,7 @@ struct Tables {
         for (int c = 0; c < 256; ++c) {
             int f = fold[c];
             folded[c] = f >= 0x80 && f < 0xA0 ? kHigh[f - 0x80] : static_cast<std::uint32_t>(f);
+            base[c] = baseLetter(folded[c]);
         }
     }
 };
@@ -81,16 +101,23 @@ std::uint32_t decode(const unsigned char*& p, const unsigned char* end) {
 unsigned char foldByte(unsigned char c) {
     return tables().fold[c];
 }
+// Two levels, decided in one pass: the base letters of the whole texts first
+// (so "à1" < "A2" < "É1"), then, between texts equal there, the first
+// case-folded character that differs (a < à). Zero only for texts equal
+// without regard to case, as equalNoCase.
 int compareNoCase(std::string_view a, std::string_view b) {
-    const auto& t = tables().folded;
+    const auto& t = tables();
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    int accent = 0;
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
         if (x == y) continue;
-        std::uint32_t fx = t[x], fy = t[y];
-        if (fx != fy) return fx < fy ? -1 : 1;
+        std::uint32_t bx = t.base[x], by = t.base[y];
+        if (bx != by) return bx < by ? -1 : 1;
+        if (accent == 0 && t.folded[x] != t.folded[y]) accent = t.folded[x] < t.folded[y] ? -1 : 1;
     }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return accent;
 }
 
 bool equalNoCase(std::string_view a, std::string_view b) {
@@ -120,8 +147,9 @@ std::string upperCase(std::string_view s) {
 int compareUtf8NoCase(const void* a, int na, const void* b, int nb) {
     auto pa = static_cast<const unsigned char*>(a), ea = pa + na;
     auto pb = static_cast<const unsigned char*>(b), eb = pb + nb;
+    int accent = 0;
     while (pa < ea && pb < eb) {
-        // ASCII fast path.
+        // ASCII fast path: its letters are their own base letters.
         if (*pa < 0x80 && *pb < 0x80) {
             unsigned char x = *pa++, y = *pb++;
             if (x == y) continue;
@@ -131,11 +159,14 @@ int compareUtf8NoCase(const void* a, int na, const void* b, int nb) {
             continue;
         }
         std::uint32_t x = foldCodePoint(decode(pa, ea)), y = foldCodePoint(decode(pb, eb));
-        if (x != y) return x < y ? -1 : 1;
+        if (x == y) continue;
+        std::uint32_t bx = baseLetter(x), by = baseLetter(y);
+        if (bx != by) return bx < by ? -1 : 1;
+        if (accent == 0) accent = x < y ? -1 : 1;
     }
     if (pa < ea) return 1;
     if (pb < eb) return -1;
-    return 0;
+    return accent;
 }
 
 namespace {

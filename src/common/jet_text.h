@@ -1,9 +1,12 @@
 // Text rules of the Jet engine as the engine reproduces them.
 //
 // Text compares without regard to case, accented letters included (à = À),
-// as Jet's general sort order does; the order of two texts is that of their
-// case-folded characters' code points, so the comparison of code page 1252
-// bytes in memory and of UTF-8 text inside SQLite agree.
+// as Jet's general sort order does. The order sorts accented letters with
+// their base letter (à1 < A2 < É1 < Z9): base letters of the whole texts
+// first, then the first case-folded character that differs (a < à < á), so
+// two texts compare equal only when they are equal without regard to case.
+// Other characters sort by their case-folded code points. Code page 1252
+// bytes in memory and UTF-8 text inside SQLite compare alike.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/currency.h"
 #include "data/engine/recordset.h"
 
 namespace corvex {
@@ -80,10 +81,17 @@ class CampiChiave {
 };
 
 // Walks a recordset with find-first / find-next on one criterion, calling
-// fn() with the current row.
+// fn() with the current row. An amount out of range while fn() reads or
+// sums the row stops the walk with an error naming file, table and row.
 template <class Fn>
 void perOgni(db::Recordset& rs, std::string_view criterio, Fn&& fn) {
-    for (bool found = rs.findFirst(criterio); found; found = rs.findNext(criterio)) fn();
+    for (bool found = rs.findFirst(criterio); found; found = rs.findNext(criterio)) {
+        try {
+            fn();
+        } catch (const CurrencyOverflow& e) {
+            rs.failOnCurrentRow(e.what());
+        }
+    }
 }
 
 // Rows of one table grouped by the key of their document, in recordset

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "common/currency.h"
 #include "common/formatta.h"
 #include "common/numfmt.h"
@@ -99,4 +104,46 @@ TEST(TextHelpers, PaddingNeverCutsButFittingDoes) {
     EXPECT_EQ(v, 42);
     EXPECT_FALSE(parseWhole("4a", v));
     EXPECT_FALSE(parseWhole("", v));
+}
+
+// Near the limits of the range: results that fit are exact, the others throw
+// rather than wrap round.
+TEST(Currency, ArithmeticOutOfRangeThrowsInsteadOfWrapping) {
+    const Currency max = Currency::fromUnits(INT64_MAX), min = Currency::fromUnits(INT64_MIN);
+    const Currency one = Currency::fromUnits(1);
+    EXPECT_EQ((max - one + one).units(), INT64_MAX);
+    EXPECT_EQ((min + one - one).units(), INT64_MIN);
+    EXPECT_EQ((Currency::fromUnits(INT64_MAX / 2) * 2).units(), INT64_MAX - 1);
+    EXPECT_EQ(Currency::fromDouble(-9.2e14).units(), -9200000000000000000);
+    EXPECT_EQ(max.rounded(4), max);
+    const std::vector<std::pair<const char*, std::function<Currency()>>> overflows = {
+        {"max + 1", [&] { return max + one; }},
+        {"min - 1", [&] { return min - one; }},
+        {"-min", [&] { return -min; }},
+        {"max += max",
+         [&] {
+             Currency c = max;
+             return c += max;
+         }},
+        {"min -= 1",
+         [&] {
+             Currency c = min;
+             return c -= one;
+         }},
+        {"count * amount", [&] { return 3 * Currency::fromUnits(INT64_MAX / 2); }},
+        {"amount * -count", [&] { return Currency::whole(1000000000) * -1000000000; }},
+        {"whole", [&] { return Currency::whole(INT64_MAX / 1000); }},
+        {"fromDouble 9.3e14", [&] { return Currency::fromDouble(9.3e14); }},
+        {"fromDouble -inf", [&] { return Currency::fromDouble(-INFINITY); }},
+        {"fromDouble nan", [&] { return Currency::fromDouble(std::nan("")); }},
+        {"rounded max", [&] { return max.rounded(0); }},
+    };
+    for (const auto& [name, op] : overflows) {
+        try {
+            op();
+            ADD_FAILURE() << name << " did not throw";
+        } catch (const CurrencyOverflow& e) {
+            EXPECT_NE(std::string(e.what()).find("fuori dall'intervallo"), std::string::npos);
+        }
+    }
 }

@@ -28,8 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Bumped whenever the content of a copy changes (indexes, statistics).
-constexpr std::string_view kFormat = "corvex-index-6";
+// Bumped whenever the content of a copy changes (indexes, statistics, the
+// order of the NOCASE collation its indexes are sorted in).
+constexpr std::string_view kFormat = "corvex-index-7";
 
 std::uint64_t fnv1a(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
     for (unsigned char c : s) {

@@ -36,8 +36,9 @@ constexpr const char* kReinstall =
     " (reinstallare il programma, o indicare il percorso del lettore in CORVEX_JETIMPORT)";
 
 // Bumped whenever the importer changes what it writes, so older copies are
-// rebuilt rather than reused.
-constexpr int kCopyFormat = 2;
+// rebuilt rather than reused (also when the order of the NOCASE collation,
+// which sorts its indexes, changes).
+constexpr int kCopyFormat = 3;
 // A file changed this recently may still be being written, with its mtime
 // not moving for writes within the file system's timestamp granularity: its
 // copy serves the current open only and is never reused.

@@ -161,6 +161,31 @@ void appendColumn(RowSet& rows, sqlite3_stmt* st, int i, ColType type) {
     }
     rows.put(readColumn(st, i, type));
 }
+
+// "tabella Conto_Cliente, riga 3 (NumeroHotel 1, CodiceCliente 7)" (UTF-8):
+// where a row lies, for a person to find it. The row counts from 1 in the
+// recordset's order; the first columns identify it in the suite.
+std::string rowDescription(const Recordset::Impl& m, std::size_t row,
+                           const std::vector<std::string>& firstValues) {
+    std::string out;
+    if (!m.table.empty()) out += "tabella " + cp1252ToUtf8(m.table) + ", ";
+    out += "riga " + std::to_string(row);
+    std::string keys;
+    for (std::size_t i = 0; i < firstValues.size(); ++i)
+        keys += (i ? ", " : "") + cp1252ToUtf8(m.names[i]) + " " + firstValues[i];
+    if (!keys.empty()) out += " (" + keys + ")";
+    return out;
+}
+
+// The UTF-8 texts of the current result row's columns before `col`, at most 3.
+std::vector<std::string> leadingTexts(sqlite3_stmt* st, int col) {
+    std::vector<std::string> out;
+    for (int i = 0; i < col && i < 3; ++i) {
+        auto text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        out.push_back(text ? text : "Null");
+    }
+    return out;
+}
 }  // namespace
 
 Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepared& prepared,
@@ -193,10 +218,21 @@ Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepare
     impl->current.assign(columns, Value());
     impl->decodedFor.assign(columns, Recordset::Impl::kNone);
     int rc;
+    std::size_t count = 0;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        ++count;
         impl->rows.beginRow();
-        for (int i = 0; i < visible; ++i)
-            appendColumn(impl->rows, st, i, types[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < visible; ++i) {
+            try {
+                appendColumn(impl->rows, st, i, types[static_cast<std::size_t>(i)]);
+            } catch (const CurrencyOverflow& e) {
+                std::string where = rowDescription(*impl, count, leadingTexts(st, i)) + ", campo " +
+                                    cp1252ToUtf8(impl->names[static_cast<std::size_t>(i)]);
+                sqlite3_reset(st);
+                sqlite3_clear_bindings(st);
+                throw DbError(impl->shown, original, where + ": " + e.what());
+            }
+        }
         if (tr.hiddenColumns) impl->rowids.push_back(sqlite3_column_int64(st, visible));
     }
     sqlite3_reset(st);
@@ -206,6 +242,16 @@ Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepare
 }
 
 Recordset::Recordset(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+void Recordset::failOnCurrentRow(const std::string& cause) const {
+    impl_->requireCurrent();
+    std::vector<std::string> first;
+    for (std::size_t i = 0; i < impl_->names.size() && i < 3; ++i) {
+        const Value& v = impl_->cell(i);
+        first.push_back(v.isNull() ? "Null" : cp1252ToUtf8(v.toText()));
+    }
+    throw DbError(impl_->shown, "", rowDescription(*impl_, impl_->cur + 1, first) + ": " + cause);
+}
 Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 Recordset::~Recordset() = default;

@@ -50,6 +50,11 @@ class Recordset {
 
     void close();
 
+    // Throws a DbError naming the file, the table and the current row (its
+    // position and first fields) with `cause` (UTF-8): for a value of the row
+    // that the caller cannot use.
+    [[noreturn]] void failOnCurrentRow(const std::string& cause) const;
+
     struct Impl;
     explicit Recordset(std::unique_ptr<Impl> impl);
 

@@ -117,6 +117,9 @@ class Translator {
             out->editable = true;
             out->table = tableName;
             out->hiddenColumns = 1;
+        } else if (top && out) {
+            // Named in errors about a row's values.
+            out->table = s.hasFile ? tableName + " in '" + s.file + "'" : tableName;
         }
         sql += " FROM ";
         if (scope.schema != "main") sql += sqliteName(scope.schema) + ".";

@@ -54,7 +54,7 @@ struct Translation {
     std::string sql;                   // UTF-8; literal k is parameter ?k+1
     std::vector<ColType> columnTypes;  // per output column (Unknown: decide by value)
     bool editable = false;             // one table of the main schema, plain columns
-    std::string table;                 // the FROM table (editable recordsets)
+    std::string table;                 // the FROM table (written to when editable)
     std::size_t hiddenColumns = 0;     // rowid appended at the end when editable
 };
 

@@ -158,10 +158,17 @@ void curSumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
     auto* s = static_cast<CurSum*>(sqlite3_aggregate_context(ctx, sizeof(CurSum)));
     if (!s || sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
     s->any = true;
-    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
-        s->units += sqlite3_value_int64(argv[0]) * 10000;
-    else
-        s->units += std::llround(sqlite3_value_double(argv[0]) * 10000.0);
+    std::int64_t units = 0;
+    bool overflow = false;
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+        overflow = __builtin_mul_overflow(sqlite3_value_int64(argv[0]), 10000, &units);
+    } else {
+        const double scaled = sqlite3_value_double(argv[0]) * 10000.0;
+        overflow = !(std::fabs(scaled) < 9223372036854775808.0);
+        if (!overflow) units = std::llround(scaled);
+    }
+    if (overflow || __builtin_add_overflow(s->units, units, &s->units))
+        sqlite3_result_error(ctx, "importo fuori dall'intervallo della valuta", -1);
 }
 
 void curSumFinal(sqlite3_context* ctx) {

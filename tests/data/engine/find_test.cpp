@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "common/text.h"
 #include "data/engine/database.h"
 #include "data/engine/error.h"
 #include "engine_fixture.h"
@@ -27,7 +28,7 @@ class FindTest : public test::EngineTest {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "INSERT INTO Righe VALUES (?,?,?,?,?,?,?)", -1, &st, nullptr);
         std::mt19937 rng(seed);
-        const char* siglas[] = {"CO", "co", "Ca", "CA ", "", "ÀB"};
+        const char* siglas[] = {"CO", "co", "Ca", "CA ", "", "ÀB", "É1", "à1", "Z9"};
         for (int i = 0; i < rows; ++i) {
             sqlite3_bind_int(st, 1, 1 + static_cast<int>(rng() % 2));
             if (rng() % 10 == 0)
@@ -37,7 +38,7 @@ class FindTest : public test::EngineTest {
             if (rng() % 8 == 0)
                 sqlite3_bind_null(st, 3);
             else
-                sqlite3_bind_text(st, 3, siglas[rng() % 6], -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(st, 3, siglas[rng() % 9], -1, SQLITE_TRANSIENT);
             sqlite3_bind_int(st, 4, static_cast<int>(rng() % 5));
             sqlite3_bind_double(st, 5, static_cast<double>(rng() % 2000) / 100.0);
             std::string date = "202401" + std::to_string(10 + rng() % 20);
@@ -70,11 +71,12 @@ TEST_F(FindTest, IndexedLookUpEqualsScanAndSql) {
     makeData(3000, 7);
     auto db = Database::open("Dati.mdb");
     auto rs = db.openRecordset("Select rowid as rowkey, * From Righe");
-    const char* siglas[] = {"'CO'", "'co'", "'ca'", "'CA '", "''", "'àb'", "'zz'"};
+    const std::string siglas[] = {"'CO'", "'co'", "'ca'",    "'CA '",    "''",
+                                  "'àb'", "'zz'", cp("'é'"), cp("'A1'"), cp("'À1'")};
     std::mt19937 rng(11);
     for (int round = 0; round < 150; ++round) {
         std::string h = std::to_string(rng() % 3), c = std::to_string(rng() % 42);
-        std::string t = std::to_string(rng() % 6), s = siglas[rng() % 7];
+        std::string t = std::to_string(rng() % 6), s = siglas[rng() % 10];
         std::vector<std::string> crits = {
             "NumeroHotel = " + h + " and CodiceCliente = " + c,
             "NumeroHotel = " + h + " and Tipo = " + t + " and Sigla = " + s,
@@ -86,6 +88,10 @@ TEST_F(FindTest, IndexedLookUpEqualsScanAndSql) {
             "Codice = '" + std::to_string(rng() % 13) + "' and NumeroHotel = 1",
             "CodiceCliente = '" + c + "'",  // text against a number field
             "NumeroHotel = " + h + " and (Sigla = " + s + " or CodiceCliente = " + c + ")",
+            // Ranges order accented letters with their base letter, as SQL does.
+            "Sigla >= " + s + " and Sigla <= 'ZZZZZZ'",
+            "Sigla < " + s + " and NumeroHotel = " + h,
+            "Sigla > " + s,
         };
         for (const auto& crit : crits) {
             auto expected = scan(db, crit);

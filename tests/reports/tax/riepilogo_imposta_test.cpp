@@ -249,3 +249,32 @@ TEST(StampaRiepilogoImposta, InvalidDateIsAnErrorNamingIt) {
 }
 
 }  // namespace
+
+// A damaged amount (beyond the Currency range) and amounts whose sum is beyond
+// it stop the report with an error naming the table and the row, instead of
+// a total wrapped round to a negative one.
+TEST(StampaRiepilogoImposta, AmountsOutOfRangeStopWithTheirTableAndRow) {
+    const std::vector<std::vector<double>> cases = {{9.5e14}, {9e14, 9e14}};
+    for (const auto& importi : cases) {
+        TempDataFolder dir;
+        cartellaBase();
+        ospite("Scheda_Cliente.mdb", {.id = 10,
+                                      .camera = "101",
+                                      .arrivo = "20240128",
+                                      .partito = "N",
+                                      .partenza = "20240201"});
+        addebito("Conto_Cliente.mdb", 10, 501, "20240130", "101", 1, 2.5);
+        for (double importo : importi)
+            addebito("Conto_Cliente.mdb", 10, 501, "20240130", "101", 1, importo);
+        FakeIo io;
+        try {
+            corvex::StampaRiepilogoImposta(periodo("30/01/2024", "30/01/2024"), io);
+            FAIL() << "no error for " << importi.size() << " amounts";
+        } catch (const std::exception& e) {
+            const std::string what = e.what();
+            for (const char* part : {"Conto_Cliente.mdb", "tabella Conto_Cliente, riga ",
+                                     "CodiceCliente 10", "fuori dall'intervallo della valuta"})
+                EXPECT_NE(what.find(part), std::string::npos) << what;
+        }
+    }
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -131,6 +132,32 @@ TEST_F(SuPartenze, RoomRangeComparesAsTextForLiveAndArchive) {
                   "|01/03/2024|03/03/2024|    2|Cinque                        |     3|      5,00|",
                   "|          |          |     |                              |      |     10,00|",
               }));
+}
+
+// Accented rooms sort with their base letter, so "All rooms" keeps them, in
+// the SQL of the live guests and in the find criteria of the archive.
+TEST_F(SuPartenze, AllRoomsKeepRoomsStartingWithAccentedLetters) {
+    guest("Scheda_Cliente.mdb", 1, "Z9", "Zeta", "20240301", "20240302", 3);
+    guest("Scheda_Cliente.mdb", 2, "É1", "E accentata", "20240301", "20240302", 3);
+    guest("Scheda_Cliente.mdb", 3, "A2", "A", "20240301", "20240302", 3);
+    guest("Scheda_Cliente.mdb", 4, "à1", "a accentata", "20240301", "20240302", 3);
+    guest("SchedaStoricoClienti.mdb", 5, "É1", "Storico E", "20240301", "20240302", 3);
+    guest("SchedaStoricoClienti.mdb", 6, "à1", "Storico a", "20240301", "20240302", 3);
+    std::string row = "|01/03/2024|02/03/2024|    1|%-30s|     3|      2,50|";
+    auto line = [&](const char* name) {
+        char buf[100];
+        std::snprintf(buf, sizeof buf, row.c_str(), name);
+        return std::string(buf);
+    };
+    EXPECT_EQ(
+        run("01/03/2024", "31/03/2024"),
+        frame({line("a accentata"), line("A"), line("E accentata"), line("Zeta"), line("Storico E"),
+               line("Storico a"),
+               "|          |          |     |                              |      |     15,00|"}));
+    EXPECT_EQ(
+        run("01/03/2024", "31/03/2024", "B", "F"),
+        frame({line("E accentata"), line("Storico E"),
+               "|          |          |     |                              |      |      5,00|"}));
 }
 
 TEST_F(SuPartenze, PeriodBoundsAreIncludedAndEmptyPeriodGivesTotalOnly) {
