@@ -38,15 +38,6 @@ std::string currentDirectory() {
 // relative CORVEX_CACHE.
 [[maybe_unused]] const std::string& kStartAtLoad = startDirectory();
 
-std::uint64_t fnv1a(std::string_view s) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // The file name, kept to plain characters: it only helps a person looking
 // at the cache folder.
 std::string readableStem(const fs::path& p) {
@@ -163,11 +154,19 @@ std::string cacheDirectory() {
     return dir.string();
 }
 
+std::string hashName(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+    return buf;
+}
+
 std::string copyPrefix(const std::string& absoluteSource) {
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(fnv1a(absoluteSource)));
-    return readableStem(absoluteSource) + "-" + hash + "-";
+    return readableStem(absoluteSource) + "-" + hashName(absoluteSource) + "-";
 }
 
 std::string newTemporaryCopy(const std::string& dir, const std::string& prefix) {

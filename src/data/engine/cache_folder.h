@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvex::db {
 
@@ -21,6 +22,11 @@ namespace corvex::db {
 // demand with mode 0700. Throws DbError naming the folder when it cannot be
 // made.
 std::string cacheDirectory();
+
+// A 64-bit FNV-1a hash of s, as 16 hex digits: names cache files after what
+// they hold (a source path, a file's state), so a different state never
+// reuses a name.
+std::string hashName(std::string_view s);
 
 // The directory the program started in.
 const std::string& startDirectory();

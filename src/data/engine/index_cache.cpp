@@ -32,20 +32,6 @@ namespace {
 // order of the NOCASE collation its indexes are sorted in).
 constexpr std::string_view kFormat = "corvex-index-7";
 
-std::uint64_t fnv1a(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
-std::string hex(std::uint64_t v) {
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
-    return buf;
-}
-
 // size:mtime of a file, or "-" when it does not exist.
 std::string fileState(const std::string& path) {
     struct stat st {};
@@ -228,7 +214,7 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
         return {};
     }
     const std::string prefix = copyPrefix(key);
-    fs::path target = fs::path(dir) / (prefix + hex(fnv1a(state)) + ".sqlite");
+    fs::path target = fs::path(dir) / (prefix + hashName(state) + ".sqlite");
     if (fs::exists(target, ec)) return target.string();
     if (std::string r = recentCopy(key); !r.empty()) {
         if (exact) *exact = false;

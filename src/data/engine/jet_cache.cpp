@@ -74,21 +74,6 @@ FileStamp stampOf(const std::string& path) {
             static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
 }
 
-std::uint64_t fnv1a(std::string_view s) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
-std::string hex64(std::uint64_t v) {
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
-    return buf;
-}
-
 std::string errnoText(int err) {
     return systemCause(err);
 }
@@ -262,7 +247,7 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
     const std::string prefix = copyPrefix(source);
     auto keyed = [&](const FileStamp& s) {
         return (fs::path(dir) /
-                (prefix + hex64(fnv1a("jet-" + std::to_string(kCopyFormat) + "|" + s.text())) +
+                (prefix + hashName("jet-" + std::to_string(kCopyFormat) + "|" + s.text()) +
                  ".sqlite"))
             .string();
     };
@@ -303,7 +288,7 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
             const std::string target =
                 settled ? copy
                         : (fs::path(dir) / (prefix + "live-" + std::to_string(getpid()) + "-" +
-                                            hex64(fnv1a(tmp)) + ".sqlite"))
+                                            hashName(tmp) + ".sqlite"))
                               .string();
             placeCopy(tmp, target, source);
             if (exact) *exact = settled;
