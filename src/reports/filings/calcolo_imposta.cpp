@@ -262,10 +262,7 @@ DatiImposta DatiImposta::leggi(const Periodo& p, const std::string& primaCamera,
         dati.incassi_.push_back(std::move(i));
     });
 
-    for (auto& v : leggiVersamenti()) {
-        const std::int64_t g = NumeroGiorno(v.data).value_or(0);
-        if (g >= dati.dal_ && g <= dati.al_) dati.versamenti_.push_back(std::move(v));
-    }
+    dati.versamenti_ = leggiVersamenti();
     return dati;
 }
 
@@ -316,6 +313,12 @@ Riepilogo DatiImposta::riepiloga(std::int64_t dal, std::int64_t al) const {
         if (g < dal || g > al) continue;
         r.versamenti.push_back(v);
         r.versato += v.importo;
+    }
+    for (const auto& v : versamenti_) {
+        const std::int64_t g = NumeroGiorno(v.al).value_or(0);
+        if (g < dal || g > al) continue;
+        r.versamentiPeriodo.push_back(v);
+        r.versatoPeriodo += v.importo;
     }
     return r;
 }
@@ -420,7 +423,52 @@ std::vector<std::string> righeControlli(const std::vector<std::string>& controll
 
 void avvisaControlli(const std::vector<std::string>& controlli, const std::string& titolo,
                      Interaction& io) {
-    for (const auto& c : controlli) io.warn(c, titolo);
+    if (controlli.empty()) return;
+    std::string testo;
+    for (const auto& c : controlli) testo += (testo.empty() ? "" : "\n") + c;
+    io.warn(testo, titolo);
+}
+
+std::vector<std::string> righeStruttura(const Struttura& s) {
+    auto o = [](const std::string& v) { return trim(v).empty() ? std::string("-") : trim(v); };
+    return {"Comune: " + o(s.comune) + " (codice " + o(s.codiceComune) + ")",
+            "Struttura: " + o(s.nomeStruttura) + " - " + o(s.tipologia) + " " +
+                o(s.classificazione) + " - codice identificativo " + o(s.codiceIdentificativo),
+            "Gestore: " + o(s.gestore) + " - codice fiscale " + o(s.codiceFiscaleGestore)};
+}
+
+int annoRichiesto(const ReportRequest& r, Interaction& io) {
+    const std::string predefinito = str(AnnoDi(trim(r.dal)).value_or(2000));
+    const auto risposta =
+        io.ask(question::kYear, "Inserire l'anno della dichiarazione", "Anno", predefinito);
+    if (!risposta) throw ReportCancelled();
+    const std::string t = trim(*risposta).empty() ? predefinito : trim(*risposta);
+    std::int64_t n = 0;
+    if (!parseWhole(t, n) || n < 1900 || n > 9999) {
+        throw ReportError("anno: \"" + cp1252ToUtf8(t) + "\" non è un anno valido (aaaa)");
+    }
+    return static_cast<int>(n);
+}
+
+const char* trimestreRomano(int trimestre) {
+    static const char* const nomi[] = {"I", "II", "III", "IV"};
+    return trimestre >= 1 && trimestre <= 4 ? nomi[trimestre - 1] : "";
+}
+
+const char* nomeMese(int mese) {
+    static const char* const nomi[] = {"Gennaio",   "Febbraio", "Marzo",    "Aprile",
+                                       "Maggio",    "Giugno",   "Luglio",   "Agosto",
+                                       "Settembre", "Ottobre",  "Novembre", "Dicembre"};
+    return mese >= 1 && mese <= 12 ? nomi[mese - 1] : "";
+}
+
+std::int64_t primoDelMese(int anno, int mese) {
+    if (mese > 12) {
+        ++anno;
+        mese -= 12;
+    }
+    const std::string t = (mese < 10 ? "01/0" : "01/") + str(mese) + "/" + str(anno);
+    return NumeroGiorno(t).value_or(0);
 }
 
 }  // namespace corvex::filings

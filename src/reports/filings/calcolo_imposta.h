@@ -24,6 +24,7 @@
 #include "common/currency.h"
 #include "reports/interaction.h"
 #include "reports/periodo.h"
+#include "reports/request.h"
 #include "settings/dichiarazioni.h"
 
 namespace corvex::filings {
@@ -54,8 +55,11 @@ struct Riepilogo {
     std::int64_t dal = 0, al = 0;        // day numbers (NumeroGiorno), both included
     std::vector<RigaCategoria> righe;    // full, reduced, exempt by reason, excluded
     RigaCategoria totale;                // the sums of the rows (categoria unused)
-    std::vector<Versamento> versamenti;  // paid in the part, by date
+    std::vector<Versamento> versamenti;  // paid in the part (date of payment)
     Currency versato;
+    // Paid for the part: the period covered ends in it (the declarations).
+    std::vector<Versamento> versamentiPeriodo;
+    Currency versatoPeriodo;
     std::int64_t documenti = 0;  // documents with tax lines
     DocumentoRiscossione primo, ultimo;
     // collected - paid over: what is still to be paid (negative: paid more).
@@ -126,7 +130,21 @@ std::int64_t giornoSql(const std::string& yyyymmdd);
 // The filings' standard closing: prints the checks (or that all is in order)
 // on the report and sends each one to io.warn.
 std::vector<std::string> righeControlli(const std::vector<std::string>& controlli);
+// All the checks in one warning (the desk shows one box, the command line
+// one block on stderr); nothing when there are none.
 void avvisaControlli(const std::vector<std::string>& controlli, const std::string& titolo,
                      Interaction& io);
+
+// The structure's data heading of the filings (cp1252 lines).
+std::vector<std::string> righeStruttura(const Struttura& s);
+// The year a filing is for: asked (question "year"), the year of the
+// request's date by default. Throws ReportCancelled or ReportError.
+int annoRichiesto(const ReportRequest& r, Interaction& io);
+// "I", "II", "III", "IV".
+const char* trimestreRomano(int trimestre);
+// "Gennaio" .. "Dicembre".
+const char* nomeMese(int mese);
+// Day number of 1/mese/anno; mese 13 is 1 January of the next year.
+std::int64_t primoDelMese(int anno, int mese);
 
 }  // namespace corvex::filings
