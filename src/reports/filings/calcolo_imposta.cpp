@@ -295,6 +295,12 @@ Riepilogo DatiImposta::riepiloga(std::int64_t dal, std::int64_t al) const {
             if (r.documenti == 0) r.primo = i.documento;
             r.ultimo = i.documento;
             ++r.documenti;
+            const std::int64_t n = i.documento.numero;
+            auto [it, nuovo] = r.numeriPerTipo.try_emplace(trim(i.documento.tipo), n, n);
+            if (!nuovo) {
+                it->second.first = std::min(it->second.first, n);
+                it->second.second = std::max(it->second.second, n);
+            }
         }
     }
     for (std::size_t k = 0; k < r.righe.size(); ++k) {

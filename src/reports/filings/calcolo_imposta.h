@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/currency.h"
@@ -60,8 +61,11 @@ struct Riepilogo {
     // Paid for the part: the period covered ends in it (the declarations).
     std::vector<Versamento> versamentiPeriodo;
     Currency versatoPeriodo;
-    std::int64_t documenti = 0;  // documents with tax lines
-    DocumentoRiscossione primo, ultimo;
+    std::int64_t documenti = 0;          // documents with tax lines
+    DocumentoRiscossione primo, ultimo;  // in emission order
+    // The lowest and highest number by document type (each type has its
+    // own numbering), in type order.
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> numeriPerTipo;
     // collected - paid over: what is still to be paid (negative: paid more).
     Currency saldo() const { return totale.riscossa - versato; }
     bool nessunPernottamento() const { return totale.pernottamenti == 0; }

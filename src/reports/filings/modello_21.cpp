@@ -4,7 +4,9 @@
 // tax, the amount collected and the payments over (reference, date,
 // amount); the totals; notes on any difference; the date and the operator's
 // signature block.
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/dates.h"
@@ -20,16 +22,23 @@ namespace {
 
 using filings::importo;
 
-std::string documento(const filings::Riepilogo& t, const filings::DocumentoRiscossione& d) {
-    if (t.documenti == 0) return "";
-    return left(trim(d.tipo), 1) + " " + str(d.numero);
+// "R 233", "F 51": the documents' first and last numbers, one pair per
+// document type (each type numbers its own documents).
+std::vector<std::pair<std::string, std::string>> numeri(const filings::Riepilogo& t) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& [tipo, n] : t.numeriPerTipo) {
+        const std::string sigla = left(tipo, 1) + " ";
+        out.emplace_back(sigla + str(n.first), sigla + str(n.second));
+    }
+    return out;
 }
 
 std::string riga(const std::string& mese, const std::string& primo, const std::string& ultimo,
                  const std::string& riscosso, const std::string& data,
                  const std::string& riferimento, const std::string& versato) {
-    return padRight(mese, 17) + padRight(primo, 10) + padRight(ultimo, 10) + padLeft(riscosso, 13) +
-           "  " + padRight(data, 11) + padRight(left(riferimento, 25), 25) + padLeft(versato, 13);
+    return trimRight(padRight(mese, 17) + padRight(primo, 10) + padRight(ultimo, 10) +
+                     padLeft(riscosso, 13) + "  " + padRight(data, 11) +
+                     padRight(left(riferimento, 25), 25) + padLeft(versato, 13));
 }
 
 }  // namespace
@@ -62,17 +71,22 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
             dati.riepiloga(filings::primoDelMese(anno, m), filings::primoDelMese(anno, m + 1) - 1);
         const std::string mese = std::string(filings::nomeMese(m)) + " - IDS";
         const std::string riscosso = importo(t.totale.riscossa);
-        if (t.versamenti.empty()) {
-            out.line(riga(mese, documento(t, t.primo), documento(t, t.ultimo), riscosso, "", "",
-                          importo(Currency())));
-        }
-        for (std::size_t i = 0; i < t.versamenti.size(); ++i) {
-            const Versamento& v = t.versamenti[i];
-            if (i == 0) {
-                out.line(riga(mese, documento(t, t.primo), documento(t, t.ultimo), riscosso, v.data,
+        // One line per document type or payment, whichever are more; the
+        // month and its amount on the first.
+        const auto documenti = numeri(t);
+        const std::size_t n =
+            std::max<std::size_t>({std::size_t{1}, documenti.size(), t.versamenti.size()});
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool primo = i == 0;
+            const std::string dal = i < documenti.size() ? documenti[i].first : "";
+            const std::string al = i < documenti.size() ? documenti[i].second : "";
+            if (i < t.versamenti.size()) {
+                const Versamento& v = t.versamenti[i];
+                out.line(riga(primo ? mese : "", dal, al, primo ? riscosso : "", v.data,
                               v.riferimento, importo(v.importo)));
             } else {
-                out.line(riga("", "", "", "", v.data, v.riferimento, importo(v.importo)));
+                out.line(riga(primo ? mese : "", dal, al, primo ? riscosso : "", "", "",
+                              primo && t.versamenti.empty() ? importo(Currency()) : ""));
             }
         }
     }
@@ -89,10 +103,16 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
         out.line("Differenza tra riscosso e versato nell'anno: " + importo(differenza) + " euro.");
     }
     // Payments for the year made after its end explain most differences.
+    Currency dopo;
     for (const auto& v : annoIntero.versamentiPeriodo) {
         if (DataSql(v.data) <= p.fine) continue;
+        dopo += v.importo;
         out.line("Versamento del " + v.data + " per il periodo " + v.dal + "-" + v.al + " (" +
                  trim(v.riferimento) + "): " + importo(v.importo) + " euro.");
+    }
+    if (dopo != Currency() && differenza != Currency()) {
+        out.line("Differenza al netto dei versamenti successivi: " + importo(differenza - dopo) +
+                 " euro.");
     }
     out.line();
     for (const auto& c : filings::righeControlli(controlli)) out.line(c);
