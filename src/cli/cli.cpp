@@ -149,8 +149,8 @@ std::string usage() {
                "                              folder) and write the report file fd<PCLocal>\n"
                "  corvex demo DIR [--size small|hotel|large] [--seed N]\n"
                "                              write a demo data folder into DIR\n" +
-           remittanceUsage() + settingsUsage() +
-           "  corvex --help | --version\n"
+               remittanceUsage() + settingsUsage() +
+               "  corvex --help | --version\n"
                "\n"
                "Reports and their options:\n") +
            reportsUsage() +
@@ -203,7 +203,7 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         // The desk's start-up: the settings database exists before any report.
         CaricaImpostazioni();
         CliInteraction io(inv.answers, err, std::move(printMenu));
-        result = inv.entry->run(inv.request, io);
+        result = eseguiReport(*inv.entry, inv.request, io);
         printMenus = io.printMenuCount();
     } catch (const ReportNotBuilt&) {
         err << kProgram << ": il report " << name << " (" << inv.entry->routine

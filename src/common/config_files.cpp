@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 
 namespace corvex {
 

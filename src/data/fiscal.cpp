@@ -81,10 +81,6 @@ ClasseDocumento classeDocumento(std::string_view tipoDocumento, std::string_view
     return ClasseDocumento::Nessuna;
 }
 
-std::string filtroPeriodo(std::string_view d1, std::string_view d2) {
-    return "DataEmissione >= " + db::quote(d1) + " and DataEmissione <= " + db::quote(d2);
-}
-
 std::string filtroDocumentiImposta() {
     return "(Annullato <> 'S' or AnnullatoDaRiep = 'S') and RiepAcc <> 'R'";
 }
@@ -100,7 +96,7 @@ std::size_t indiceCampo(const db::Recordset& rs, std::string_view name, std::str
     }
     throw db::DbError(
         std::string(tabella), {},
-        "il campo " + std::string(name) + " manca nella tabella " + std::string(tabella));
+        "il campo " + cp1252ToUtf8(name) + " manca nella tabella " + cp1252ToUtf8(tabella));
 }
 
 }  // namespace corvex

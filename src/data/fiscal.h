@@ -58,8 +58,6 @@ bool isFattura(std::string_view tipoDocumento);
 bool isRicevuta(std::string_view tipoDocumento);
 
 // Recurring filters, as the reports write them into their SQL texts.
-// "DataEmissione >= 'd1' and DataEmissione <= 'd2'" (yyyymmdd texts).
-std::string filtroPeriodo(std::string_view d1, std::string_view d2);
 // "(Annullato <> 'S' or AnnullatoDaRiep = 'S') and RiepAcc <> 'R'": documents
 // that count for the tourist tax.
 std::string filtroDocumentiImposta();

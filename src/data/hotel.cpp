@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "common/environment.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "data/engine/database.h"
-#include "reports/interaction.h"
 
 namespace corvex {
 
@@ -34,10 +34,10 @@ std::string PercorsoArchivio(const std::string& fileName, const std::string& cod
     if (wanted.empty() || wanted.back() != '/') wanted += '/';
     wanted += fileName;
     if (dir.empty()) {
-        throw ReportError(std::string("L'archivio degli ospiti partiti va cercato nella cartella "
-                                      "DirKV (CodiceAssistenza contiene \"&\"), ma DirKV non è "
-                                      "impostata: percorso cercato \"") +
-                          cp1252ToUtf8(wanted) + "\".");
+        throw ReportError(
+            "L'archivio degli ospiti partiti va cercato nella cartella DirKV "
+            "(CodiceAssistenza contiene \"&\"), ma DirKV non è impostata: percorso cercato \"" +
+            cp1252ToUtf8(wanted) + "\".");
     }
     std::string found = db::resolveFileName(wanted);
     std::error_code ec;

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "common/config_files.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "reports/interaction.h"
 
 namespace corvex {
 

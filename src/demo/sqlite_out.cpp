@@ -3,15 +3,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "data/engine/sql_quote.h"
+
 namespace corvex::demo {
-
-namespace {
-
-std::string quoted(const std::string& name) {
-    return "\"" + name + "\"";
-}
-
-}  // namespace
 
 OutFile::OutFile(std::string path) : path_(std::move(path)) {
     if (std::filesystem::exists(path_)) {
@@ -53,10 +47,10 @@ void OutFile::fail(const std::string& what) const {
 }
 
 void OutFile::createTable(const TableLayout& layout) {
-    std::string sql = "CREATE TABLE " + quoted(layout.name) + " (";
+    std::string sql = "CREATE TABLE " + db::quoteIdentifier(layout.name) + " (";
     for (std::size_t i = 0; i < layout.columns.size(); ++i) {
         if (i) sql += ", ";
-        sql += quoted(layout.columns[i].name) + " " + layout.columns[i].type;
+        sql += db::quoteIdentifier(layout.columns[i].name) + " " + layout.columns[i].type;
     }
     sql += ")";
     exec(sql);
@@ -72,7 +66,7 @@ void OutFile::finish() {
 
 Inserter::Inserter(OutFile& file, const TableLayout& layout)
     : file_(&file), columns_(static_cast<int>(layout.columns.size())) {
-    std::string sql = "INSERT INTO " + quoted(layout.name) + " VALUES (";
+    std::string sql = "INSERT INTO " + db::quoteIdentifier(layout.name) + " VALUES (";
     for (int i = 0; i < columns_; ++i) sql += i ? ",?" : "?";
     sql += ")";
     if (sqlite3_prepare_v2(file.handle(), sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {

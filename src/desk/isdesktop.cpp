@@ -20,6 +20,7 @@
 #include "dialogs/testo_qt.h"
 #include "output/qt/menu_stampa.h"
 #include "settings/qt/isimpostazioni.h"
+#include "settings/qt/versamenti.h"
 
 namespace corvex::desk {
 
@@ -43,7 +44,7 @@ ServiziDesk serviziDesk(QWidget* desk) {
         editor.exec();
     };
     s.esegui = [](const ReportEntry& e, const ReportRequest& r, Interaction& io) {
-        return e.run(r, io);
+        return eseguiReport(e, r, io);
     };
     return s;
 }
@@ -66,12 +67,22 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     buttons_ = c.tasti;
     chk_ = c.chk;
 
-    // Alt+I opens the settings; F10 takes the keyboard to the menu bar,
-    // where Enter opens the highlighted entry and Esc goes back.
+    // Alt+I opens the settings, Alt+V the payments; F10 takes the keyboard
+    // to the menu bar, where the arrows move between the entries, Enter
+    // opens the highlighted one and Esc goes back.
     settings_ = menuBar()->addAction(QStringLiteral("&Impostazioni"));
     settings_->setObjectName(QStringLiteral("menu1"));
     connect(settings_, &QAction::triggered, this, [this] {
         if (!running_) servizi_.impostazioni();
+    });
+    versamenti_ = [this] {
+        qt::FinestraVersamenti window(this);
+        window.exec();
+    };
+    payments_ = menuBar()->addAction(QStringLiteral("&Versamenti"));
+    payments_->setObjectName(QStringLiteral("menu2"));
+    connect(payments_, &QAction::triggered, this, [this] {
+        if (!running_) versamenti_();
     });
     menuBar()->installEventFilter(this);
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);

@@ -1,11 +1,12 @@
 // The main desk "Controllo Imposta di soggiorno": one row per report with
 // its date fields and print buttons, the room range, "Esci" and the menu
-// entry "Impostazioni".
+// entries "Impostazioni" and "Versamenti".
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 #include "desk/dispatch.h"
 
@@ -31,6 +32,9 @@ class ISDeskTop : public QMainWindow {
     QPushButton* T(int i) const { return buttons_[static_cast<std::size_t>(i)]; }
     QCheckBox* Chk() const { return chk_; }
     QAction* menuImpostazioni() const { return settings_; }
+    QAction* menuVersamenti() const { return payments_; }
+    // What "Versamenti" opens: the payments window by default.
+    void apriVersamentiCon(std::function<void()> apri) { versamenti_ = std::move(apri); }
     const StatoDesk& stato() const { return stato_; }
     bool reportInCorso() const { return running_; }
 
@@ -56,6 +60,8 @@ class ISDeskTop : public QMainWindow {
     std::array<QPushButton*, kTasti> buttons_{};
     QCheckBox* chk_ = nullptr;
     QAction* settings_ = nullptr;
+    QAction* payments_ = nullptr;
+    std::function<void()> versamenti_;
     QPointer<QWidget> before_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include "common/text.h"
+#include "data/engine/copy_cache.h"
 
 namespace corvex {
 
@@ -110,6 +111,11 @@ std::vector<const Question*> questionsOf(const ReportEntry& entry) {
         if (key != nullptr) add(key);
     }
     return list;
+}
+
+ReportResult eseguiReport(const ReportEntry& entry, const ReportRequest& request, Interaction& io) {
+    db::SnapshotScope snapshot;
+    return entry.run(request, io);
 }
 
 }  // namespace corvex

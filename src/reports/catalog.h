@@ -162,6 +162,10 @@ inline constexpr ReportEntry kReports[] = {
 const std::vector<ReportEntry>& reportCatalog();
 const ReportEntry* findReport(const std::string& name);
 
+// Runs a report on one snapshot of the suite's files: a file the suite
+// replaces while the report runs is read in one version from start to end.
+ReportResult eseguiReport(const ReportEntry& entry, const ReportRequest& request, Interaction& io);
+
 // The questions an entry answers from its options: the request's (counter,
 // document type) first, then those its routine asks.
 std::vector<const Question*> questionsOf(const ReportEntry& entry);

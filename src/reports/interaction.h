@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/errors.h"  // ReportError
+
 namespace corvex {
 
 // Thrown when the user abandons a report (Annulla on a question, Cancel on
@@ -13,13 +15,6 @@ namespace corvex {
 class ReportCancelled : public std::runtime_error {
   public:
     ReportCancelled() : std::runtime_error("stampa annullata") {}
-};
-
-// A failure the user caused or can fix (bad date, missing file, ...): the
-// message (UTF-8) says what and where. Database failures come as db::DbError.
-class ReportError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
 };
 
 // The stable keys of the questions the reports ask while they run. The

@@ -56,41 +56,6 @@ const TableDef& tabellaCategorieVoci() {
 
 namespace {
 
-// The declared type as the engine's createTable writes it.
-std::string declared(const db::FieldDef& f) {
-    switch (f.type) {
-        case FieldType::Short:
-            return "SHORT";
-        case FieldType::Long:
-            return "LONG";
-        case FieldType::Text:
-            return "TEXT(" + std::to_string(f.size > 0 ? f.size : 255) + ") COLLATE NOCASE";
-        case FieldType::Memo:
-            return "LONGTEXT COLLATE NOCASE";
-        case FieldType::Currency:
-            return "CURRENCY";
-        case FieldType::Double:
-            return "DOUBLE";
-        case FieldType::Boolean:
-            return "BOOLEAN";
-        case FieldType::Byte:
-            return "BYTE";
-        case FieldType::DateTime:
-            return "DATETIME";
-    }
-    return "TEXT";
-}
-
-std::string createStatement(const TableDef& def, bool numbered) {
-    std::string sql = "CREATE TABLE \"" + def.name + "\" (";
-    for (std::size_t i = 0; i < def.fields.size(); ++i) {
-        const bool id = numbered && i == 0;
-        sql += (i ? ", \"" : "\"") + def.fields[i].name + "\" " +
-               (id ? std::string("INTEGER PRIMARY KEY AUTOINCREMENT") : declared(def.fields[i]));
-    }
-    return sql + ")";
-}
-
 const std::string kFile = kFileDichiarazioni;
 
 bool exists() {
@@ -139,8 +104,8 @@ bool allDigits(std::string_view s) {
 }  // namespace
 
 std::vector<std::string> schemaDichiarazioni() {
-    return {createStatement(tabellaVersamenti(), true), createStatement(tabellaStruttura(), false),
-            createStatement(tabellaCategorieVoci(), false)};
+    return {db::createTableSql(tabellaVersamenti(), true), db::createTableSql(tabellaStruttura()),
+            db::createTableSql(tabellaCategorieVoci())};
 }
 
 void PreparaDichiarazioni() {

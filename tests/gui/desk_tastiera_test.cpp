@@ -110,5 +110,22 @@ TEST_F(DeskKeyboard, ImpostazioniByMnemonicAndByF10) {
     EXPECT_TRUE(desk->Text1(3)->hasFocus());
 }
 
+TEST_F(DeskKeyboard, VersamentiByMnemonicAndByF10ThenArrow) {
+    int payments = 0;
+    desk->apriVersamentiCon([&] { ++payments; });
+    EXPECT_EQ(desk->menuVersamenti()->text(), QStringLiteral("&Versamenti"));
+    desk->Text1(3)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(desk.get(), Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(payments, 1);
+
+    key(Qt::Key_F10);
+    key(Qt::Key_Right);
+    EXPECT_EQ(desk->menuBar()->activeAction(), desk->menuVersamenti());
+    key(Qt::Key_Return);
+    EXPECT_EQ(payments, 2);
+    EXPECT_EQ(registro.settings, 0);
+    EXPECT_TRUE(desk->Text1(3)->hasFocus());
+}
+
 }  // namespace
 }  // namespace corvex::desk

@@ -25,17 +25,21 @@
 namespace corvex::qt {
 namespace {
 
-// Runs action on the dialog that opens next (modal dialogs block in exec).
+// Runs action on the modal dialog that opens next (modal dialogs block in
+// exec). It waits for the dialog to be the active modal window, so another
+// visible window of the same class is never mistaken for it.
 template <class Dialog, class Fn>
 void onNextDialog(Fn action) {
-    QTimer::singleShot(0, [action] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<Dialog*>(w); d && d->isVisible()) {
-                action(d);
-                return;
-            }
-        }
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (d == nullptr || !d->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        action(d);
     });
+    timer->start();
 }
 
 TEST(ChiediValore, ReturnsTheTypedTextOrNothingOnAnnulla) {

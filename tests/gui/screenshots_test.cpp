@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QWidget>
 #include <cstdlib>
@@ -25,6 +27,7 @@
 #include "output/righe_vista.h"
 #include "reports/catalog.h"
 #include "settings/qt/isimpostazioni.h"
+#include "settings/qt/versamenti.h"
 #include "support/data_folder.h"
 #include "support/fake_io.h"
 
@@ -86,6 +89,12 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
 
     ISImpostazioni editor;
     save(editor, "settings.png");
+    editor.pagine()->setCurrentIndex(1);
+    save(editor, "settings-structure.png");
+
+    FinestraVersamenti payments;
+    EXPECT_GT(payments.tabella()->rowCount(), 0);  // the demo's payments of the year
+    save(payments, "remittances.png");
 }
 
 TEST(DemoReportPdf, HoldsTheReportLines) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/engine/sql_translate.h"
+#include "data/engine/statement.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,7 +34,7 @@ class Connection : public sql::SchemaSource {
     // A translated SELECT, prepared; cached by the text's shape.
     struct Prepared {
         sql::Translation translation;
-        sqlite3_stmt* stmt = nullptr;
+        Statement stmt;
     };
     Prepared& prepareSelect(const sql::Lexed& lexed, const std::string& original);
     // Prepared statement for an engine-made SQL text (UTF-8), cached.
@@ -45,6 +46,8 @@ class Connection : public sql::SchemaSource {
     // Throws DbError naming the file, with SQLite's message for rc.
     [[noreturn]] void fail(const std::string& sql, int rc) const;
     [[noreturn]] void readOnlyError(const std::string& sql) const;
+    // The cause of a failure as the user should read it.
+    std::string cause(const std::string& said) const;
 
     std::string attach(const std::string& file) override;
 
@@ -61,7 +64,7 @@ class Connection : public sql::SchemaSource {
     std::string shown_;
     bool readOnly_;
     bool jet_;
-    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    std::unordered_map<std::string, Statement> statements_;
     std::unordered_map<std::string, std::unique_ptr<Prepared>> selects_;
     std::map<std::string, std::unique_ptr<sql::TableInfo>> tables_;
     std::map<std::string, std::string> attached_;  // resolved path -> schema name
@@ -76,21 +79,7 @@ class Connection : public sql::SchemaSource {
 // is the result of readableCopy; `shown` names the file in errors.
 std::shared_ptr<Connection> pooledConnection(const std::string& copy, bool jet,
                                              const std::string& shown);
-// Closes the idle connections of the pool.
-void clearConnectionPool();
-
 // Binds value v to parameter i (1-based): text as UTF-8, currency as REAL.
 void bindValue(sqlite3_stmt* st, int i, const Value& v);
-
-// The file to read for a suite file: the up-to-date indexed copy (SQLite or
-// Jet source alike) or, when the cache folder is unusable, the file itself.
-// Sets jet when the source is a Jet file. Throws DbError for a missing or
-// unrecognised file. The answer is remembered per file while its size,
-// mtime, ctime and inode (and its -wal file's) stay the same and the copy
-// exists; `fresh` skips that memory.
-std::string readableCopy(const std::string& path, const std::string& shown, bool& jet,
-                         bool fresh = false);
-// True for a Jet file, false for an SQLite file; DbError for anything else.
-bool detectJet(const std::string& path, const std::string& shown);
 
 }  // namespace corvex::db

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "data/engine/recordset.h"
+#include "data/engine/sql_quote.h"  // quote(): literals built from user text
 
 namespace corvex::db {
 
@@ -34,9 +35,10 @@ struct TableDef {
     std::vector<FieldDef> fields;
 };
 
-// The one quoting function for literals built from user text: wraps the text
-// in single quotes and doubles the quotes inside ("1'0" -> "'1''0'").
-std::string quote(std::string_view text);
+// The SQLite CREATE TABLE statement (UTF-8) of a table definition, with the
+// declared types the engine reads back; with autoNumber the first field is
+// an INTEGER PRIMARY KEY AUTOINCREMENT instead of its own type.
+std::string createTableSql(const TableDef& def, bool autoNumber = false);
 
 class Database {
   public:

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -14,10 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "common/text.h"
+#include "data/engine/cache_folder.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_cache.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
+#include "data/engine/sql_quote.h"
 #include "data/engine/sqlite_functions.h"
+#include "data/engine/statement.h"
+#include "data/engine/suite_columns.h"
 
 namespace corvex::db {
 
@@ -57,47 +60,21 @@ struct Handle {
 
 void exec(sqlite3* db, const std::string& sql, const std::string& shown) {
     char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string cause = err ? err : "errore sconosciuto";
+    if (int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err); rc != SQLITE_OK) {
+        std::string cause = sqliteCause(rc, err);
         sqlite3_free(err);
-        throw DbError(shown, sql, cause);
+        throw DbError(shown, utf8ToCp1252(sql), cause);
     }
 }
 
 std::vector<std::string> column(sqlite3* db, const std::string& sql, const std::string& shown) {
     std::vector<std::string> out;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        std::string cause = sqlite3_errmsg(db);
-        sqlite3_finalize(st);
-        throw DbError(shown, sql, cause);
+    Statement st = prepareStatement(db, sql, shown);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+        out.emplace_back(p ? p : "");
     }
-    {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            out.emplace_back(p ? p : "");
-        }
-    }
-    sqlite3_finalize(st);
     return out;
-}
-
-std::string q(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
-std::string text(std::string_view s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + '\'';
 }
 
 std::string findColumn(const std::vector<std::string>& cols, std::string_view want) {
@@ -116,13 +93,13 @@ void addIndexes(sqlite3* db, const std::string& shown) {
                          shown);
     int n = 0;
     for (const auto& t : tables) {
-        auto cols = column(db, "SELECT name FROM pragma_table_info(" + text(t) + ")", shown);
+        auto cols = column(db, "SELECT name FROM pragma_table_info(" + quote(t) + ")", shown);
         auto index = [&](std::vector<std::string> on) {
             std::string list;
-            for (const auto& c : on) list += (list.empty() ? "" : ", ") + q(c);
+            for (const auto& c : on) list += (list.empty() ? "" : ", ") + quoteIdentifier(c);
             exec(db,
-                 "CREATE INDEX " + q("corvex_ix" + std::to_string(++n)) + " ON " + q(t) + "(" +
-                     list + ")",
+                 "CREATE INDEX " + quoteIdentifier("corvex_ix" + std::to_string(++n)) + " ON " +
+                     quoteIdentifier(t) + "(" + list + ")",
                  shown);
         };
         std::string de = findColumn(cols, "DataEmissione"), td = findColumn(cols, "TipoDocumento"),
@@ -141,9 +118,10 @@ void addIndexes(sqlite3* db, const std::string& shown) {
                 if (std::string name = findColumn(cols, m); !name.empty()) on.push_back(name);
             return on;
         };
-        for (std::string_view c :
-             {"DataArrivo", "DataPartenza", "DataPartenzaReale", "DataAddebito", "DataEmissione",
-              "DataInserimento", "CodiceCliente", "NumeroProgressivo", "NumeroCamera", "NCamera"}) {
+        std::vector<std::string_view> indexed(std::begin(kDateColumns), std::end(kDateColumns));
+        indexed.insert(indexed.end(),
+                       {"CodiceCliente", "NumeroProgressivo", "NumeroCamera", "NCamera"});
+        for (std::string_view c : indexed) {
             std::string name = findColumn(cols, c);
             if (name.empty() || (documentKey && name == de)) continue;
             if (c == "DataArrivo")
@@ -161,19 +139,31 @@ void addIndexes(sqlite3* db, const std::string& shown) {
             if (dep.empty()) continue;
             // Longest stay over the rows whose departure is after the arrival;
             // one such row without real dates leaves the span unbounded (-1).
-            std::string span = "corvex_days(" + q(dep) + ") - corvex_days(" + q(arrival) + ")";
+            std::string span = "corvex_days(" + quoteIdentifier(dep) + ") - corvex_days(" +
+                               quoteIdentifier(arrival) + ")";
             exec(db,
-                 "INSERT INTO corvex_span SELECT " + text(t) + ", " + text(dep) +
+                 "INSERT INTO corvex_span SELECT " + quote(t) + ", " + quote(dep) +
                      ", CASE WHEN count(*) > count(" + span + ") THEN -1 ELSE ifnull(max(" + span +
-                     "), 0) END FROM " + q(t) + " WHERE " + q(dep) + " > " + q(arrival) +
-                     " COLLATE NOCASE",
+                     "), 0) END FROM " + quoteIdentifier(t) + " WHERE " + quoteIdentifier(dep) +
+                     " > " + quoteIdentifier(arrival) + " COLLATE NOCASE",
                  shown);
         }
     }
     exec(db, "ANALYZE", shown);
 }
 
-std::atomic<unsigned> counter{0};
+// Pragmas of a private copy, then its indexes in one transaction.
+void prepareForIndexes(sqlite3* db, const std::string& shown) {
+    registerEngineFunctions(db);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    // A private temporary file, removed on any failure: no journal.
+    exec(db, "PRAGMA journal_mode = OFF", shown);
+    exec(db, "PRAGMA synchronous = OFF", shown);
+    exec(db, "BEGIN", shown);
+    addIndexes(db, shown);
+    exec(db, "COMMIT", shown);
+}
 
 // The copies this process built last, per source file. A file that the suite
 // keeps writing would otherwise be copied again for every statement of a
@@ -215,6 +205,14 @@ std::string readOnlyUri(const std::string& path) {
     return uri + "?mode=ro";
 }
 
+void indexCopy(const std::string& path) {
+    Handle db;
+    if (int rc = sqlite3_open_v2(path.c_str(), &db.db, SQLITE_OPEN_READWRITE, nullptr);
+        rc != SQLITE_OK)
+        throw DbError(utf8ToCp1252(path), "", sqliteCause(rc, sqlite3_errmsg(db.db)));
+    prepareForIndexes(db.db, path);
+}
+
 std::string indexedCopy(const std::string& sqlitePath, const std::string& shown, bool* exact) {
     std::error_code ec;
     fs::path abs = fs::absolute(sqlitePath, ec);
@@ -224,11 +222,11 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
     std::string dir;
     try {
         dir = cacheDirectory();
-    } catch (const std::exception&) {
+    } catch (const DbError& e) {
+        noteCacheUnusable(e.what());
         return {};
     }
-    fs::create_directories(dir, ec);
-    std::string prefix = "idx-" + hex(fnv1a(key)) + "-";
+    const std::string prefix = copyPrefix(key);
     fs::path target = fs::path(dir) / (prefix + hex(fnv1a(state)) + ".sqlite");
     if (fs::exists(target, ec)) return target.string();
     if (std::string r = recentCopy(key); !r.empty()) {
@@ -237,22 +235,32 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
     }
     auto started = std::chrono::steady_clock::now();
 
-    fs::path temp = fs::path(dir) / (target.filename().string() + ".tmp-" +
-                                     std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    // Failures of the source are the suite file's; failures to write the copy
+    // are the cache's, and the file is then read without a copy.
+    std::string temp;
+    try {
+        temp = newTemporaryCopy(dir, prefix);
+    } catch (const DbError& e) {
+        noteCacheUnusable(e.what());
+        return {};
+    }
+    auto cacheUnusable = [&](const std::string& cause) {
+        fs::remove(temp, ec);
+        noteCacheUnusable(dir + ": cartella della cache: " + cause);
+        return std::string();
+    };
     {
         Handle src, dst;
-        if (sqlite3_open_v2(readOnlyUri(sqlitePath).c_str(), &src.db,
-                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
-            throw DbError(shown, "", sqlite3_errmsg(src.db));
-        sqlite3_busy_timeout(src.db, 10000);
-        if (sqlite3_open_v2(temp.c_str(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                            nullptr) != SQLITE_OK) {
+        if (int rc = sqlite3_open_v2(readOnlyUri(sqlitePath).c_str(), &src.db,
+                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+            rc != SQLITE_OK) {
             fs::remove(temp, ec);
-            return {};
+            throw DbError(shown, "", sqliteCause(rc, sqlite3_errmsg(src.db)));
         }
-        registerEngineFunctions(dst.db);
-        sqlite3_db_config(dst.db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-        sqlite3_db_config(dst.db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        sqlite3_busy_timeout(src.db, 10000);
+        if (int rc = sqlite3_open_v2(temp.c_str(), &dst.db, SQLITE_OPEN_READWRITE, nullptr);
+            rc != SQLITE_OK)
+            return cacheUnusable(sqliteCause(rc, sqlite3_errmsg(dst.db)));
         // The whole copy in one step: one consistent snapshot of the source.
         // A writer holding the file makes the step busy; wait for it a while.
         int rc = SQLITE_BUSY;
@@ -266,44 +274,32 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (rc != SQLITE_DONE) {
-            std::string cause = sqlite3_errmsg(src.db);
-            if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-                cause = "file danneggiato o non valido";
+            const int primary = rc & 0xff;
+            if (primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_READONLY ||
+                primary == SQLITE_CANTOPEN || primary == SQLITE_PERM)
+                return cacheUnusable(sqliteCause(rc, sqlite3_errmsg(dst.db)));
+            std::string cause = sqliteCause(rc, sqlite3_errmsg(src.db));
             sqlite3_close_v2(dst.db);
             dst.db = nullptr;
             fs::remove(temp, ec);
             throw DbError(shown, "", cause);
         }
         try {
-            exec(dst.db, "PRAGMA journal_mode = DELETE", shown);
-            exec(dst.db, "PRAGMA synchronous = OFF", shown);
-            exec(dst.db, "BEGIN", shown);
-            addIndexes(dst.db, shown);
-            exec(dst.db, "COMMIT", shown);
-        } catch (...) {
-            sqlite3_close_v2(dst.db);
-            dst.db = nullptr;
-            fs::remove(temp, ec);
-            throw;
+            prepareForIndexes(dst.db, shown);
+        } catch (const DbError& e) {
+            return cacheUnusable(e.cause());
         }
     }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return fs::exists(target) ? target.string() : std::string();
+    try {
+        placeCopy(temp, target.string(), key);
+    } catch (const DbError& e) {
+        noteCacheUnusable(e.what());
+        return fs::exists(target, ec) ? target.string() : std::string();
     }
     {
         std::lock_guard lock(recentMutex);
         recent[key] = {target.string(), std::chrono::steady_clock::now(),
                        std::chrono::steady_clock::now() - started};
-    }
-    // Older copies of the same file are stale now. A process still reading
-    // one keeps its open file; removing the name does not disturb it.
-    for (const auto& e : fs::directory_iterator(dir, ec)) {
-        std::string name = e.path().filename().string();
-        if (name.rfind(prefix, 0) == 0 && name.find(".tmp-") == std::string::npos &&
-            e.path() != target)
-            fs::remove(e.path(), ec);
     }
     return target.string();
 }

@@ -7,7 +7,8 @@
 // statistics, and the span table that bounds presence tests (see
 // sql_translate.cpp). A copy is keyed by the source's path, size and mtime
 // (and those of its -wal file), built under a temporary name and renamed into
-// place, so concurrent builders never expose a half-built copy.
+// place, so concurrent builders never expose a half-built copy; one copy per
+// source file is kept (cache_folder.h).
 #pragma once
 
 #include <string>
@@ -16,11 +17,15 @@ namespace corvex::db {
 
 // Path of an up-to-date indexed copy of an SQLite database file. `shownName`
 // names the file in errors. Returns an empty text when the cache folder cannot
-// be written (the caller then reads the source itself); throws DbError when
-// the source cannot be read. `exact`, when given, is set to false when the
-// copy is a recent one of an earlier state of a file that keeps changing.
+// be written (the caller then reads the source itself, and one warning is
+// noted: noteCacheUnusable); throws DbError when the source cannot be read. `exact`, when given, is
+// set to false when the copy is a recent one of an earlier state of a file that keeps changing.
 std::string indexedCopy(const std::string& sqlitePath, const std::string& shownName,
                         bool* exact = nullptr);
+
+// Adds the indexes, statistics and span table to a new SQLite copy (the Jet
+// importer's output). Throws DbError naming the copy.
+void indexCopy(const std::string& path);
 
 // Opening flags and URI of a file read without ever writing it.
 std::string readOnlyUri(const std::string& path);

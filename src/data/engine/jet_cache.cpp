@@ -2,14 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -23,6 +21,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "data/engine/cache_folder.h"
 #include "data/engine/error.h"
 
 extern char** environ;
@@ -38,34 +37,40 @@ constexpr const char* kReinstall =
 
 // Bumped whenever the importer changes what it writes, so older copies are
 // rebuilt rather than reused.
-constexpr int kCopyFormat = 1;
+constexpr int kCopyFormat = 2;
 // A file changed this recently may still be being written, with its mtime
 // not moving for writes within the file system's timestamp granularity: its
 // copy serves the current open only and is never reused.
 constexpr auto kSettleTime = std::chrono::seconds(2);
-// Stale copies of a file are removed only when older than this, so a
-// process that was just handed one can still open it.
-constexpr auto kStaleAge = std::chrono::minutes(2);
+// Imports of a file that changes while it is read, before giving up.
+constexpr int kImportTries = 5;
 
-// Messages are written in UTF-8 here and, like all text in the program, held
-// as code page 1252; file names and libmdb's table names are UTF-8 too.
 [[noreturn]] void fail(const std::string& file, const std::string& cause) {
-    throw DbError(utf8ToCp1252(file), "", utf8ToCp1252(cause));
+    throw DbError(utf8ToCp1252(file), "", cause);
 }
 
+// What tells one state of a file from another: a write changes the size or
+// the times, a replacement the inode.
 struct FileStamp {
-    std::uint64_t size = 0;
-    std::int64_t mtimeNs = 0;
+    std::uint64_t dev = 0, inode = 0, size = 0;
+    std::int64_t mtimeNs = 0, ctimeNs = 0;
     bool operator==(const FileStamp&) const = default;
+    std::string text() const {
+        return std::to_string(dev) + ":" + std::to_string(inode) + ":" + std::to_string(size) +
+               ":" + std::to_string(mtimeNs) + ":" + std::to_string(ctimeNs);
+    }
 };
 
 FileStamp stampOf(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
-        fail(path, std::string("impossibile leggere il file: ") + std::strerror(errno));
+        fail(path, "impossibile leggere il file: " + systemCause(errno));
     if (!S_ISREG(st.st_mode)) fail(path, "non è un file");
-    return {static_cast<std::uint64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
 }
 
 std::uint64_t fnv1a(std::string_view s) {
@@ -77,19 +82,6 @@ std::uint64_t fnv1a(std::string_view s) {
     return h;
 }
 
-// The file name's stem, kept to plain characters: it only helps a person
-// looking at the cache folder.
-std::string readableStem(const fs::path& p) {
-    std::string out;
-    for (char c : p.filename().string()) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '_' || c == '.';
-        out += plain ? c : '_';
-        if (out.size() >= 40) break;
-    }
-    return out;
-}
-
 std::string hex64(std::uint64_t v) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
@@ -97,7 +89,7 @@ std::string hex64(std::uint64_t v) {
 }
 
 std::string errnoText(int err) {
-    return std::strerror(err);
+    return systemCause(err);
 }
 
 // The importer: $CORVEX_JETIMPORT, else corvex-jetimport beside this program
@@ -229,28 +221,19 @@ void importInto(const std::string& source, std::uint64_t size, const std::string
             cause += " (ultimo messaggio: " + said + ")";
         fail(source, cause);
     }
+    if (WIFEXITED(out.status) && WEXITSTATUS(out.status) == 3) {
+        // The child could read the file but not write the copy.
+        unlink(tmp.c_str());
+        cacheFailure(
+            fs::path(tmp).parent_path().string(),
+            "impossibile scrivere la copia di " + source + " (" + lastLine(out.errText) + ")");
+    }
     if (!WIFEXITED(out.status) || WEXITSTATUS(out.status) != 0) {
         unlink(tmp.c_str());
         std::string why = lastLine(out.errText);
         if (why.empty())
             why = "il lettore Jet non è riuscito a leggere il file e non ha detto perché";
         fail(source, why);
-    }
-}
-
-std::atomic<unsigned> tmpCounter{0};
-
-// Removes older copies of the same file (and leftovers of interrupted
-// imports) once they are old enough not to be in use any more.
-void removeStaleCopies(const fs::path& dir, const std::string& prefix, const std::string& keep) {
-    std::error_code ec;
-    const auto now = fs::file_time_type::clock::now();
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name == keep || name.rfind(prefix, 0) != 0) continue;
-        std::error_code e2;
-        const auto when = fs::last_write_time(it->path(), e2);
-        if (!e2 && now - when > kStaleAge) fs::remove(it->path(), e2);
     }
 }
 
@@ -264,33 +247,7 @@ bool isJetFile(const std::string& path) {
     return sig == "Standard Jet DB" || sig == "Standard ACE DB";
 }
 
-std::string cacheDirectory() {
-    fs::path dir;
-    if (const char* c = std::getenv("CORVEX_CACHE"); c && *c) {
-        dir = c;
-    } else if (const char* x = std::getenv("XDG_CACHE_HOME");
-               x && *x && fs::path(x).is_absolute()) {
-        dir = fs::path(x) / "corvex";
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = getpwuid(getuid());
-            home = pw ? pw->pw_dir : nullptr;
-        }
-        dir = home && *home
-                  ? fs::path(home) / ".cache" / "corvex"
-                  : fs::temp_directory_path() / ("corvex-cache-" + std::to_string(getuid()));
-    }
-    dir = fs::absolute(dir);
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec || !fs::is_directory(dir))
-        fail(dir.string(), "impossibile creare la cartella della cache: " +
-                               (ec ? ec.message() : std::string("non è una cartella")));
-    return dir.string();
-}
-
-std::string jetCachedCopy(const std::string& path) {
+std::string jetCachedCopy(const std::string& path, bool* exact) {
     std::error_code ec;
     fs::path abs = fs::canonical(path, ec);
     if (ec) abs = fs::absolute(path);
@@ -300,36 +257,63 @@ std::string jetCachedCopy(const std::string& path) {
         fail(source, "impossibile leggere il file: " + errnoText(errno));
     if (!isJetFile(source)) fail(source, "il file non è un database Jet");
 
-    const fs::path dir = cacheDirectory();
-    const std::string prefix = readableStem(abs) + "-" + hex64(fnv1a(source)) + "-";
-    auto keyName = [&](const FileStamp& s) {
-        return prefix + std::to_string(s.size) + "-" + std::to_string(s.mtimeNs) + ".v" +
-               std::to_string(kCopyFormat) + ".sqlite";
+    const std::string dir = cacheDirectory();
+    const std::string prefix = copyPrefix(source);
+    auto keyed = [&](const FileStamp& s) {
+        return (fs::path(dir) /
+                (prefix + hex64(fnv1a("jet-" + std::to_string(kCopyFormat) + "|" + s.text())) +
+                 ".sqlite"))
+            .string();
     };
-    fs::path copy = dir / keyName(stamp);
-    if (fs::is_regular_file(copy, ec) && fs::file_size(copy, ec) > 0) return copy.string();
-
-    // Import under a private name, then rename: a reader never sees a half
-    // written copy, and two processes importing at once both end with a
-    // complete file (the last rename wins).
-    const std::string tag = std::to_string(getpid()) + "-" + std::to_string(tmpCounter++);
-    const std::string tmp = (dir / (prefix + "tmp-" + tag)).string();
-    const auto started = std::chrono::system_clock::now();
-    importInto(source, stamp.size, tmp);
-    const FileStamp after = stampOf(source);
-
-    const auto mtime = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::nanoseconds(after.mtimeNs)));
-    const bool settled = after == stamp && started - mtime >= kSettleTime;
-    if (!settled) copy = dir / (prefix + "live-" + tag + ".sqlite");
-    if (std::rename(tmp.c_str(), copy.c_str()) != 0) {
-        const int err = errno;
+    if (exact) *exact = true;
+    for (int attempt = 1; attempt <= kImportTries; ++attempt) {
+        const std::string copy = keyed(stamp);
+        if (fs::is_regular_file(copy, ec) && fs::file_size(copy, ec) > 0) return copy;
+        // Import under a private name, then rename: a reader never sees a
+        // half written copy, and two processes importing at once both end
+        // with a complete file (the last rename wins).
+        const std::string tmp = newTemporaryCopy(dir, prefix);
+        const auto started = std::chrono::system_clock::now();
+        bool failed = false;
+        try {
+            importInto(source, stamp.size, tmp);
+        } catch (const DbError&) {
+            unlink(tmp.c_str());
+            // A read of a file that was being written may fail in any way:
+            // only a failure on an unchanged file is the file's.
+            if (stampOf(source) == stamp) throw;
+            failed = true;
+        } catch (...) {
+            unlink(tmp.c_str());
+            throw;
+        }
+        const FileStamp after = failed ? FileStamp{} : stampOf(source);
+        if (after == stamp) {
+            if (fs::file_size(tmp, ec) == 0 || ec) {
+                unlink(tmp.c_str());
+                fail(source, "il lettore Jet è terminato senza scrivere la copia" +
+                                 std::string(kReinstall));
+            }
+            const auto mtime = std::chrono::system_clock::time_point(
+                std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                    std::chrono::nanoseconds(stamp.mtimeNs)));
+            const bool settled = started - mtime >= kSettleTime;
+            // A copy of a file written moments ago serves this open only.
+            const std::string target =
+                settled ? copy
+                        : (fs::path(dir) / (prefix + "live-" + std::to_string(getpid()) + "-" +
+                                            hex64(fnv1a(tmp)) + ".sqlite"))
+                              .string();
+            placeCopy(tmp, target, source);
+            if (exact) *exact = settled;
+            return target;
+        }
+        // The file changed while it was read: the copy may mix two versions.
         unlink(tmp.c_str());
-        fail(source, "impossibile salvare la copia in " + dir.string() + ": " + errnoText(err));
+        stamp = stampOf(source);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
     }
-    removeStaleCopies(dir, prefix, copy.filename().string());
-    return copy.string();
+    fail(source, "il file è in scrittura, riprovare");
 }
 
 }  // namespace corvex::db

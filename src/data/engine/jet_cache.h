@@ -3,12 +3,13 @@
 // libmdb is C code that trusts its input, so the import runs in a child
 // process (the corvex-jetimport executable next to the running program, in
 // ../libexec/corvex/ from it when installed, or the path in CORVEX_JETIMPORT)
-// bounded in time. The copy lives in the cache
-// folder (cacheDirectory()), keyed by the file's path, size and mtime, and is
-// rebuilt when the file changes.
+// bounded in time, which writes the indexed copy straight into the cache
+// folder (cacheDirectory()).
 #pragma once
 
 #include <string>
+
+#include "data/engine/cache_folder.h"  // cacheDirectory()
 
 namespace corvex::db {
 
@@ -26,15 +27,18 @@ bool isJetFile(const std::string& path);
 // Single as DOUBLE, DateTime as DATETIME holding the text
 // 'yyyy-mm-dd hh:mm:ss', Memo as LONGTEXT, OLE as LONGBINARY (a blob),
 // Replication ID as GUID text. CURRENCY holds the REAL nearest the exact
-// amount: rounding it to 1/10000 gives the amount back (jet_values.h).
+// amount: rounding it to 1/10000 gives the amount back (data/jetimport/jet_values.h).
+//
+// The copy is the indexed copy the engine reads (index_cache.h), one per
+// source file in the cache folder (cache_folder.h), keyed by the file's
+// path, size, times and inode. A file that changes while it is read is read
+// again; one that keeps changing gives DbError "il file è in scrittura,
+// riprovare". `exact`, when given, is set to false for a copy of a file
+// written less than two seconds before: that copy serves the current open
+// only.
 //
 // The import is stopped after 30 s plus 1 s per MB of file;
-// CORVEX_JETIMPORT_TIMEOUT_MS overrides that bound. A file changed less than
-// two seconds before the import is read again on its next open.
-std::string jetCachedCopy(const std::string& path);
-
-// The cache folder: $CORVEX_CACHE, else $XDG_CACHE_HOME/corvex, else
-// ~/.cache/corvex; created on demand. Never inside the data folder.
-std::string cacheDirectory();
+// CORVEX_JETIMPORT_TIMEOUT_MS overrides that bound.
+std::string jetCachedCopy(const std::string& path, bool* exact = nullptr);
 
 }  // namespace corvex::db

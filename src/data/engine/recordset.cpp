@@ -8,7 +8,7 @@
 #include "common/text.h"
 #include "data/engine/criterion.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/recordset_impl.h"
 
 namespace corvex::db {
@@ -66,7 +66,7 @@ struct Recordset::Impl {
     }
     std::size_t fieldIndex(std::string_view name) const {
         int i = indexOf(name);
-        if (i < 0) throw DbError(shown, "", "campo sconosciuto: " + std::string(name));
+        if (i < 0) throw DbError(shown, "", "campo sconosciuto: " + cp1252ToUtf8(name));
         return static_cast<std::size_t>(i);
     }
     void requireOpen() const {
@@ -165,7 +165,7 @@ void appendColumn(RowSet& rows, sqlite3_stmt* st, int i, ColType type) {
 
 Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepared& prepared,
                     const std::vector<Value>& literals, const std::string& original) {
-    sqlite3_stmt* st = prepared.stmt;
+    sqlite3_stmt* st = prepared.stmt.get();
     const auto& tr = prepared.translation;
     int params = sqlite3_bind_parameter_count(st);
     for (int k = 0; k < params && k < static_cast<int>(literals.size()); ++k)
@@ -308,26 +308,16 @@ void Recordset::edit() {
 void Recordset::setField(std::string_view name, Value v) {
     if (impl_->edit == Impl::Edit::None)
         throw DbError(impl_->shown, "",
-                      "modifica di un campo senza addNew o edit: " + std::string(name));
+                      "modifica di un campo senza addNew o edit: " + cp1252ToUtf8(name));
     std::size_t i = impl_->fieldIndex(name);
     impl_->pending[i] = std::move(v);
     impl_->touched[i] = 1;
 }
 
-std::string quoteIdentifier(const std::string& cp1252) {
-    std::string out = "\"";
-    for (char c : cp1252ToUtf8(cp1252)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 void Recordset::Impl::reread(std::size_t r) {
     std::string sql = "SELECT ";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        sql += (i ? ", " : "") + quoteIdentifier(names[i]);
-    sql += " FROM " + quoteIdentifier(table) + " WHERE rowid = ?1";
+    for (std::size_t i = 0; i < names.size(); ++i) sql += (i ? ", " : "") + sqliteName(names[i]);
+    sql += " FROM " + sqliteName(table) + " WHERE rowid = ?1";
     sqlite3_stmt* st = conn->prepare(sql);
     sqlite3_bind_int64(st, 1, rowids[r]);
     if (sqlite3_step(st) == SQLITE_ROW) {
@@ -353,13 +343,13 @@ void Recordset::update() {
         if (m.touched[i]) cols.push_back(i);
     std::string sql;
     if (m.edit == Impl::Edit::Adding) {
-        sql = "INSERT INTO " + quoteIdentifier(m.table);
+        sql = "INSERT INTO " + sqliteName(m.table);
         if (cols.empty()) {
             sql += " DEFAULT VALUES";
         } else {
             std::string names, marks;
             for (std::size_t k = 0; k < cols.size(); ++k) {
-                names += (k ? ", " : "") + quoteIdentifier(m.names[cols[k]]);
+                names += (k ? ", " : "") + sqliteName(m.names[cols[k]]);
                 marks += (k ? ", ?" : "?") + std::to_string(k + 1);
             }
             sql += " (" + names + ") VALUES (" + marks + ")";
@@ -369,10 +359,9 @@ void Recordset::update() {
             m.edit = Impl::Edit::None;
             return;
         }
-        sql = "UPDATE " + quoteIdentifier(m.table) + " SET ";
+        sql = "UPDATE " + sqliteName(m.table) + " SET ";
         for (std::size_t k = 0; k < cols.size(); ++k)
-            sql += (k ? ", " : "") + quoteIdentifier(m.names[cols[k]]) + " = ?" +
-                   std::to_string(k + 1);
+            sql += (k ? ", " : "") + sqliteName(m.names[cols[k]]) + " = ?" + std::to_string(k + 1);
         sql += " WHERE rowid = ?" + std::to_string(cols.size() + 1);
     }
     sqlite3_stmt* st = m.conn->prepare(sql);
@@ -400,8 +389,7 @@ void Recordset::deleteCurrent() {
     Impl& m = *impl_;
     m.requireWritable();
     m.requireCurrent();
-    sqlite3_stmt* st =
-        m.conn->prepare("DELETE FROM " + quoteIdentifier(m.table) + " WHERE rowid = ?1");
+    sqlite3_stmt* st = m.conn->prepare("DELETE FROM " + sqliteName(m.table) + " WHERE rowid = ?1");
     sqlite3_bind_int64(st, 1, m.rowids[m.cur]);
     int rc = sqlite3_step(st);
     sqlite3_reset(st);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "common/text.h"
 #include "data/engine/error.h"
 
 namespace corvex::db::sql {
@@ -121,7 +122,7 @@ Lexed lex(std::string_view text) {
                 if (std::string_view("=<>+-*/&(),.;\\").find(static_cast<char>(c)) ==
                     std::string_view::npos)
                     fail(text, "carattere non previsto nell'istruzione SQL: " +
-                                   std::string(1, static_cast<char>(c)));
+                                   cp1252ToUtf8(std::string(1, static_cast<char>(c))));
                 t.text = std::string(1, static_cast<char>(c));
             }
             i += t.text.size();

@@ -1,8 +1,9 @@
 // Recursive-descent parser of the Jet SQL dialect (see sql_ast.h).
 #include <string_view>
 
+#include "common/text.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 #include "data/engine/sql_ast.h"
 
 namespace corvex::db::sql {
@@ -78,7 +79,8 @@ class Parser {
     }
     [[noreturn]] void fail(const std::string& expected) const {
         const Token& t = peek();
-        std::string found = t.kind == Token::Kind::End ? "la fine del testo" : "'" + t.text + "'";
+        std::string found =
+            t.kind == Token::Kind::End ? "la fine del testo" : "'" + cp1252ToUtf8(t.text) + "'";
         throw DbError("", "",
                       "errore di sintassi SQL: atteso " + expected + ", trovato " + found +
                           " alla posizione " + std::to_string(t.pos + 1));

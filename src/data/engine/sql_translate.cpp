@@ -6,7 +6,9 @@
 
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
+#include "data/engine/sql_quote.h"
+#include "data/engine/suite_columns.h"
 
 namespace corvex::db::sql {
 
@@ -53,15 +55,6 @@ bool isAggregateName(std::string_view n) {
     return false;
 }
 
-std::string quoteName(std::string_view cp1252) {
-    std::string u = cp1252ToUtf8(cp1252), out = "\"";
-    for (char c : u) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 struct Scope {
     const Select* select;
     const TableInfo* table;  // may be null (unknown table: names as written)
@@ -86,7 +79,7 @@ class Translator {
         scope.table = schemas_.table(scope.schema, s.table);
         scopes_.push_back(scope);
         const std::string tableName = scope.table ? scope.table->name : s.table;
-        const std::string ref = quoteName(s.alias.empty() ? tableName : s.alias);
+        const std::string ref = sqliteName(s.alias.empty() ? tableName : s.alias);
 
         bool aggregate = !s.groupBy.empty() || s.having != nullptr;
         for (const auto& item : s.items)
@@ -99,7 +92,7 @@ class Translator {
             const auto& item = s.items[i];
             if (i) sql += ", ";
             if (!item.expr) {
-                sql += item.star.empty() ? std::string("*") : quoteName(item.star) + ".*";
+                sql += item.star.empty() ? std::string("*") : sqliteName(item.star) + ".*";
                 if (item.star.empty() && scope.table) {
                     if (out)
                         for (const auto& c : scope.table->columns)
@@ -112,7 +105,7 @@ class Translator {
             }
             if (item.expr->kind != Kind::Column) plainColumns = false;
             sql += expr(*item.expr);
-            if (!item.alias.empty()) sql += " AS " + quoteName(item.alias);
+            if (!item.alias.empty()) sql += " AS " + sqliteName(item.alias);
             if (out) out->columnTypes.push_back(typeOf(*item.expr));
         }
         if (out && !typesKnown) out->columnTypes.clear();
@@ -126,9 +119,9 @@ class Translator {
             out->hiddenColumns = 1;
         }
         sql += " FROM ";
-        if (scope.schema != "main") sql += quoteName(scope.schema) + ".";
-        sql += quoteName(tableName);
-        if (!s.alias.empty()) sql += " AS " + quoteName(s.alias);
+        if (scope.schema != "main") sql += sqliteName(scope.schema) + ".";
+        sql += sqliteName(tableName);
+        if (!s.alias.empty()) sql += " AS " + sqliteName(s.alias);
         if (s.where) sql += " WHERE " + where(*s.where);
         if (!s.groupBy.empty()) {
             sql += " GROUP BY ";
@@ -168,16 +161,13 @@ class Translator {
     // '+' on the column changes nothing else: the comparison's collation is
     // explicit).
     void steerIndexes(const Node& w, bool arrivalBounded) {
-        static constexpr std::string_view dates[] = {"DataArrivo",        "DataPartenza",
-                                                     "DataPartenzaReale", "DataAddebito",
-                                                     "DataEmissione",     "DataInserimento"};
         std::vector<const Node*> conj;
         if (w.kind == Kind::And)
             for (auto& a : w.args) conj.push_back(a.get());
         else
             conj.push_back(&w);
         bool strong = arrivalBounded;
-        for (auto d : dates) {
+        for (auto d : kDateColumns) {
             bool lower = false, upper = false;
             for (const Node* c : conj) {
                 if (c->kind != Kind::Compare) continue;
@@ -377,8 +367,8 @@ class Translator {
             case Kind::Column: {
                 const ColumnInfo* c = findColumn(n);
                 std::string s = offIndex_.count(&n) ? "+" : "";
-                if (!n.qualifier.empty()) s += quoteName(n.qualifier) + ".";
-                return s + quoteName(c ? c->name : n.name);
+                if (!n.qualifier.empty()) s += sqliteName(n.qualifier) + ".";
+                return s + sqliteName(c ? c->name : n.name);
             }
             case Kind::Call: {
                 std::string_view f = engineFunction(n.name);
@@ -484,15 +474,10 @@ std::string translatePlain(const Lexed& lexed) {
                 break;
             }
             case Token::Kind::QuotedIdent:
-                out += quoteName(k.text);
+                out += sqliteName(k.text);
                 break;
             case Token::Kind::String: {
-                std::string u = cp1252ToUtf8(k.text), q = "'";
-                for (char c : u) {
-                    if (c == '\'') q += '\'';
-                    q += c;
-                }
-                out += q + "'";
+                out += quote(cp1252ToUtf8(k.text));
                 break;
             }
             case Token::Kind::Symbol:

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 
 namespace corvex::db {
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "data/engine/jet_values.h"
+#include "data/jetimport/jet_values.h"
 #include "data/jetimport/mdb.h"
 #include "data/jetimport/sqlite_out.h"
 
@@ -18,8 +18,12 @@ namespace corvex::jetimport {
 
 namespace {
 
-// Row offsets in a data page carry flags in their top bits (deleted, lookup).
+// Row offsets in a data page carry flags in their top bits: a slot whose row
+// moved to another page holds a forwarding pointer (kMovedAway), the moved
+// bytes are flagged kMovedHere, a deleted row has both.
 constexpr int kOffsetMask = 0x1fff;
+constexpr int kMovedAway = 0x4000;
+constexpr int kMovedHere = 0x8000;
 // A long value (memo, OLE) starts with a 12-byte header: length and flags,
 // then the page/row of its first data row.
 constexpr std::size_t kLongValueHeader = 12;
@@ -116,6 +120,8 @@ class TableReader {
     void copy(MdbCatalogEntry* entry, SqliteOut& out);
 
   private:
+    void copySlot(MdbTableDef* table, unsigned slot, SqliteOut& out);
+    void insertRow(MdbTableDef* table, int start, std::size_t len, SqliteOut& out);
     void bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out);
     void readLongValue(const MdbField& f, std::string& out);
     [[noreturn]] void damaged(const std::string& what) const {
@@ -127,6 +133,8 @@ class TableReader {
     std::string table_;
     std::vector<std::string> text_;  // per column, alive until the row is inserted
     std::string raw_;
+    std::vector<MdbField> fields_;
+    std::vector<unsigned char> saved_;  // the table's page while a moved row is read
     std::uint64_t row_ = 0;
 };
 
@@ -146,33 +154,103 @@ void TableReader::copy(MdbCatalogEntry* entry, SqliteOut& out) {
     out.createTable(table_, columns);
     text_.assign(columns.size(), std::string());
 
-    std::vector<MdbField> fields(MDB_MAX_COLS);
-    mdb_rewind_table(table.get());
+    fields_.assign(MDB_MAX_COLS, MdbField{});
+    const std::size_t pageSize = static_cast<std::size_t>(mdb_->fmt->pg_size);
+    saved_.resize(pageSize);
     row_ = 0;
-    // mdb_fetch_row skips, without a word, a row it cannot take apart; the
-    // count checked below catches that. The row it did return is taken
-    // apart again here: that gives each field's NULL bit and raw bytes, so
-    // values are decoded from their stored form, never from libmdb's
-    // locale-dependent text.
-    while (mdb_fetch_row(table.get())) {
-        int start = 0;
-        std::size_t len = 0;
-        if (table->cur_row == 0 ||
-            mdb_find_row(mdb_, static_cast<int>(table->cur_row) - 1, &start, &len) != 0)
-            damaged("impossibile trovare la riga " + std::to_string(row_ + 1));
-        start &= kOffsetMask;
-        if (mdb_crack_row(table.get(), start, len, fields.data()) < 0)
-            damaged("impossibile leggere la riga " + std::to_string(row_ + 1));
-        for (unsigned i = 0; i < table->num_cols; ++i) {
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-            bindField(static_cast<int>(i), col, fields[i], out);
+    // The table's own order: its data pages in the order of its usage map,
+    // on each page the rows in slot order. A row rewritten longer than its
+    // page allowed was moved elsewhere: its slot holds a forwarding pointer
+    // (flag 0x4000), followed here, and the moved bytes (flag 0x8000) are
+    // skipped where they lie. Both flags mark a deleted row. libmdb's own
+    // row walk lists a moved row where its bytes lie, out of place.
+    //
+    // Values are decoded from their stored form (mdb_crack_row gives each
+    // field's NULL bit and raw bytes), never from libmdb's locale-dependent
+    // text.
+    const guint32 tablePage = entry->table_pg;
+    guint32 page = 0;
+    bool walkAll = false;
+    for (std::uint64_t pages = 0;; ++pages) {
+        gint32 next = walkAll ? static_cast<gint32>(page + 1)
+                              : mdb_map_find_next(mdb_, table->usage_map,
+                                                  static_cast<unsigned>(table->map_sz), page);
+        if (next < 0 && !walkAll) {
+            // A usage map of a kind libmdb does not know: every page is looked at.
+            walkAll = true;
+            next = static_cast<gint32>(page + 1);
         }
-        out.insertRow();
-        ++row_;
+        if (next <= 0 || static_cast<std::uint64_t>(next) >= fileSize_ / pageSize) break;
+        if (pages > fileSize_ / pageSize) damaged("l'elenco delle pagine non finisce");
+        page = static_cast<guint32>(next);
+        if (mdb_read_pg(mdb_, page) != static_cast<ssize_t>(pageSize))
+            damaged("impossibile leggere la pagina " + std::to_string(page));
+        if (mdb_->pg_buf[0] != MDB_PAGE_DATA || u32(mdb_->pg_buf + 4) != tablePage) continue;
+        const unsigned rows = mdb_->pg_buf[mdb_->fmt->row_count_offset] |
+                              static_cast<unsigned>(mdb_->pg_buf[mdb_->fmt->row_count_offset + 1])
+                                  << 8;
+        for (unsigned slot = 0; slot < rows; ++slot) copySlot(table.get(), slot, out);
     }
     if (row_ != table->num_rows)
         throw DataError("tabella " + table_ + ": lette " + std::to_string(row_) + " righe delle " +
                         std::to_string(table->num_rows) + " dichiarate dal file");
+}
+
+void TableReader::copySlot(MdbTableDef* table, unsigned slot, SqliteOut& out) {
+    int start = 0;
+    std::size_t len = 0;
+    if (mdb_find_row(mdb_, static_cast<int>(slot), &start, &len) != 0)
+        damaged("impossibile trovare la riga " + std::to_string(row_ + 1));
+    const int flags = start & ~kOffsetMask;
+    start &= kOffsetMask;
+    if (flags == (kMovedHere | kMovedAway) || flags == kMovedHere) return;  // deleted, or moved
+    if (flags != kMovedAway) {
+        insertRow(table, start, len, out);
+        return;
+    }
+    // A forwarding pointer: the row number on the page, then the page.
+    const std::size_t pageSize = static_cast<std::size_t>(mdb_->fmt->pg_size);
+    if (len < 4 || static_cast<std::size_t>(start) + 4 > pageSize)
+        damaged("riga " + std::to_string(row_ + 1) + ": rimando illeggibile");
+    const unsigned char* p = mdb_->pg_buf + start;
+    const std::uint32_t pgRow = u32(p);  // row | page << 8, as libmdb takes it
+    void* buf = nullptr;
+    int off = 0;
+    std::size_t movedLen = 0;
+    auto nowhere = [&] {
+        damaged("riga " + std::to_string(row_ + 1) + ": rimanda a una riga che non c'è");
+    };
+    if (mdb_find_pg_row(mdb_, static_cast<int>(pgRow), &buf, &off, &movedLen) != 0) nowhere();
+    // The moved bytes are flagged as such in their page's row offset table.
+    const auto* target = static_cast<const unsigned char*>(buf);
+    const std::size_t entry = mdb_->fmt->row_count_offset + 2 + 2 * (pgRow & 0xff);
+    if (target[0] != MDB_PAGE_DATA || entry + 2 > pageSize ||
+        ((target[entry] | target[entry + 1] << 8) & ~kOffsetMask) != kMovedHere)
+        nowhere();
+    off &= kOffsetMask;
+    if (static_cast<std::size_t>(off) + movedLen > pageSize) nowhere();
+    // mdb_crack_row reads the current page: put the moved row's page there
+    // for the time of this row, then the table's page back.
+    std::memcpy(saved_.data(), mdb_->pg_buf, pageSize);
+    std::memcpy(mdb_->pg_buf, buf, pageSize);
+    try {
+        insertRow(table, off, movedLen, out);
+    } catch (...) {
+        std::memcpy(mdb_->pg_buf, saved_.data(), pageSize);
+        throw;
+    }
+    std::memcpy(mdb_->pg_buf, saved_.data(), pageSize);
+}
+
+void TableReader::insertRow(MdbTableDef* table, int start, std::size_t len, SqliteOut& out) {
+    if (mdb_crack_row(table, start, len, fields_.data()) < 0)
+        damaged("impossibile leggere la riga " + std::to_string(row_ + 1));
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        bindField(static_cast<int>(i), col, fields_[i], out);
+    }
+    out.insertRow();
+    ++row_;
 }
 
 void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, SqliteOut& out) {
@@ -209,14 +287,14 @@ void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, Sqli
             break;
         case MDB_MONEY:
             need(8);
-            out.setDouble(i, db::jet::currencyValue(static_cast<std::int64_t>(u64(p))));
+            out.setDouble(i, currencyValue(static_cast<std::int64_t>(u64(p))));
             break;
         case MDB_FLOAT: {
             need(4);
             float v;
             const std::uint32_t bits = u32(p);
             std::memcpy(&v, &bits, sizeof v);
-            out.setDouble(i, db::jet::singleValue(v));
+            out.setDouble(i, singleValue(v));
             break;
         }
         case MDB_DOUBLE:
@@ -227,7 +305,7 @@ void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, Sqli
             std::memcpy(&v, &bits, sizeof v);
             if (col->col_type == MDB_DOUBLE) {
                 out.setDouble(i, v);
-            } else if (auto t = db::jet::dateTimeText(v)) {
+            } else if (auto t = dateTimeText(v)) {
                 text = *t;
                 out.setText(i, text);
             } else {
@@ -246,12 +324,12 @@ void TableReader::bindField(int i, const MdbColumn* col, const MdbField& f, Sqli
             break;
         case MDB_REPID:
             need(16);
-            text = db::jet::guidText(p);
+            text = guidText(p);
             out.setText(i, text);
             break;
         case MDB_NUMERIC:
             need(17);
-            text = db::jet::decimalText(p, col->col_scale);
+            text = decimalText(p, col->col_scale);
             out.setText(i, text);
             break;
         case MDB_OLE:

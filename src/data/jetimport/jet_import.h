@@ -19,6 +19,13 @@ class DataError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The copy cannot be written (full disk, cache folder gone): the file
+// itself may be fine.
+class WriteError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // Writes every user table of `source` into the SQLite file `dest` (created;
 // removed again on failure). A table whose rows do not add up to the count
 // the file declares is read again, from a freshly opened file, a few times

@@ -3,9 +3,12 @@
 // Reads the Jet file SOURCE through libmdb and writes its user tables into the
 // new SQLite file DEST. Started by the program, which bounds it in time and
 // turns its failures into database errors; on failure it prints one line,
-// the cause, as the last line on stderr and exits with status 1.
+// the cause, as the last line on stderr and exits with status 1 (the file
+// could not be read) or 3 (the copy could not be written).
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "data/engine/index_cache.h"
 #include "data/jetimport/jet_import.h"
 
 namespace {
@@ -51,11 +55,25 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: corvex-jetimport SOURCE.mdb DEST.sqlite\n");
         return 2;
     }
+    // The copy holds guest data: readable by its owner only.
+    umask(077);
     try {
         corvex::jetimport::importJetFile(argv[1], argv[2]);
-        return 0;
+    } catch (const corvex::jetimport::WriteError& e) {
+        std::fprintf(stderr, "\n%s\n", e.what());
+        return 3;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "\n%s\n", e.what());
         return 1;
+    }
+    // The copy is the one the engine reads: indexed here, by this process,
+    // so that no second copy is made.
+    try {
+        corvex::db::indexCopy(argv[2]);
+        return 0;
+    } catch (const std::exception& e) {
+        unlink(argv[2]);
+        std::fprintf(stderr, "\n%s\n", e.what());
+        return 3;
     }
 }

@@ -5,17 +5,10 @@
 
 #include <stdexcept>
 
-namespace corvex::jetimport {
+#include "data/engine/sql_quote.h"
+#include "data/jetimport/jet_import.h"
 
-std::string quoteIdentifier(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
+namespace corvex::jetimport {
 
 SqliteOut::SqliteOut(const std::string& path) : path_(path) {
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -23,7 +16,7 @@ SqliteOut::SqliteOut(const std::string& path) : path_(path) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
-        throw std::runtime_error("impossibile creare la copia " + path + ": " + msg);
+        throw WriteError("impossibile creare la copia " + path + ": " + msg);
     }
     // A private temporary file: no journal, no syncing, no other reader.
     exec("PRAGMA journal_mode=OFF");
@@ -45,27 +38,27 @@ void SqliteOut::exec(const std::string& sql) {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errmsg(db_);
         sqlite3_free(err);
-        throw std::runtime_error("scrittura della copia non riuscita (" + msg + "): " + sql);
+        throw WriteError("scrittura della copia non riuscita (" + msg + "): " + sql);
     }
 }
 
 void SqliteOut::fail(const std::string& what) {
-    throw std::runtime_error("scrittura della copia non riuscita, tabella " + table_ + ", " + what +
-                             ": " + sqlite3_errmsg(db_));
+    throw WriteError("scrittura della copia non riuscita, tabella " + table_ + ", " + what + ": " +
+                     sqlite3_errmsg(db_));
 }
 
 void SqliteOut::createTable(const std::string& name, const std::vector<OutColumn>& columns) {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
     table_ = name;
-    std::string create = "CREATE TABLE " + quoteIdentifier(name) + " (";
-    std::string insert = "INSERT INTO " + quoteIdentifier(name) + " VALUES (";
+    std::string create = "CREATE TABLE " + db::quoteIdentifier(name) + " (";
+    std::string insert = "INSERT INTO " + db::quoteIdentifier(name) + " VALUES (";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i) {
             create += ", ";
             insert += ",";
         }
-        create += quoteIdentifier(columns[i].name) + " " + columns[i].declaredType;
+        create += db::quoteIdentifier(columns[i].name) + " " + columns[i].declaredType;
         if (columns[i].text) create += " COLLATE NOCASE";
         insert += "?";
     }
@@ -112,7 +105,7 @@ void SqliteOut::finish() {
     const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || fdatasync(fd) != 0) {
         if (fd >= 0) close(fd);
-        throw std::runtime_error("impossibile scrivere su disco la copia " + path_);
+        throw WriteError("impossibile scrivere su disco la copia " + path_);
     }
     close(fd);
 }

@@ -50,6 +50,4 @@ class SqliteOut {
     std::string table_;
 };
 
-std::string quoteIdentifier(std::string_view name);
-
 }  // namespace corvex::jetimport

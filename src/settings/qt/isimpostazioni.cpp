@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,8 +13,11 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <exception>
 
 #include "common/dates.h"
@@ -72,6 +76,28 @@ void selectCode(QComboBox* box, int code) {
     }
 }
 
+// An operator's tax code: 16 letters and digits (a person) or 11 digits (a
+// company), as "corvex settings structure" takes it. Empty is allowed.
+bool codiceFiscaleValido(const std::string& code) {
+    if (code.empty()) return true;
+    bool digits = true;
+    for (char c : code) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+        if (!std::isdigit(static_cast<unsigned char>(c))) digits = false;
+    }
+    return code.size() == 16 || (code.size() == 11 && digits);
+}
+
+// The categories offered for an item, by their stored value.
+const std::pair<Categoria, const char*> kCategorie[] = {
+    {Categoria::Piena, "Piena"},
+    {Categoria::Ridotta, "Ridotta"},
+    {Categoria::Esente, "Esente"},
+    {Categoria::Esclusa, "Esclusa (oltre il massimo di notti)"},
+};
+
+enum ColonnaCategorie { kColCodice, kColDescrizione, kColCategoria, kColMotivo, kColOrigine };
+
 QString periodRow(const Periodo& p) {
     return daCp(padRight(p.dataInizio, 17) + padRight(p.dataFine, 17) +
                 FormattaImporto(p.valore, 2));
@@ -97,12 +123,18 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
         };
     }
 
-    auto* columns = new QHBoxLayout;
+    auto* tax = new QWidget(this);
+    auto* columns = new QHBoxLayout(tax);
+    columns->setContentsMargins(0, 0, 0, 0);
     columns->addWidget(pannelloGenerale());
     auto* right = new QVBoxLayout;
     right->addWidget(pannelloVoci(), 1);
     right->addWidget(pannelloPeriodi(), 1);
     columns->addLayout(right, 1);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("Pagine"));
+    tabs_->addTab(tax, QStringLiteral("&Imposta"));
+    tabs_->addTab(paginaStruttura(), QStringLiteral("S&truttura"));
 
     auto* buttons = new QDialogButtonBox(this);
     auto* save = buttons->addButton(QStringLiteral("&Salva"), QDialogButtonBox::AcceptRole);
@@ -113,7 +145,7 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
     connect(exit, &QPushButton::clicked, this, &ISImpostazioni::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns, 1);
+    layout->addWidget(tabs_, 1);
     layout->addWidget(buttons);
 
     Impostazioni current;
@@ -124,7 +156,181 @@ ISImpostazioni::ISImpostazioni(QWidget* parent, Messaggio messaggio, Conferma co
     }
     mostra(current);
     salvate_ = valori();
+    try {
+        strutturaSalvata_ = leggiStruttura();
+    } catch (const std::exception& e) {
+        messaggio_(std::string("Impossibile leggere ") + kFileDichiarazioni + ": " + e.what());
+    }
+    for (const auto& f : campiStruttura())
+        structure_.at(f.nome)->setText(daCp(strutturaSalvata_.*f.membro));
+    strutturaSalvata_ = struttura();
+    mostraCategorie();
     invioPremeTasti(this);
+}
+
+QWidget* ISImpostazioni::paginaStruttura() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    auto* data =
+        new QGroupBox(QStringLiteral("Struttura e gestore (dati delle dichiarazioni)"), page);
+    auto* form = new QFormLayout(data);
+    for (const auto& f : campiStruttura()) {
+        auto* e = new QLineEdit(data);
+        e->setObjectName(QString::fromUtf8(f.colonna));
+        e->setMaxLength(f.larghezza);
+        structure_[f.nome] = e;
+        form->addRow(QString::fromUtf8(f.etichetta), e);
+    }
+    layout->addWidget(data);
+
+    auto* box = new QGroupBox(QStringLiteral("Categorie delle voci d'imposta"), page);
+    auto* inner = new QVBoxLayout(box);
+    auto* note = new QLabel(QStringLiteral("Le voci indicate nella pagina «Imposta» prendono la "
+                                           "categoria dal loro campo; per le altre va scelta "
+                                           "qui (un'esenzione richiede il motivo)."),
+                            box);
+    note->setWordWrap(true);
+    inner->addWidget(note);
+    categories_ = new QTableWidget(0, 5, box);
+    categories_->setObjectName(QStringLiteral("CategorieVoci"));
+    categories_->setHorizontalHeaderLabels({QStringLiteral("Codice"), QStringLiteral("Descrizione"),
+                                            QStringLiteral("Categoria"), QStringLiteral("Motivo"),
+                                            QStringLiteral("Origine")});
+    categories_->verticalHeader()->hide();
+    categories_->setSelectionMode(QAbstractItemView::SingleSelection);
+    categories_->horizontalHeader()->setSectionResizeMode(kColMotivo, QHeaderView::Stretch);
+    inner->addWidget(categories_);
+    layout->addWidget(box, 1);
+    return page;
+}
+
+void ISImpostazioni::mostraCategorie() {
+    std::vector<CategoriaVoce> items;
+    try {
+        items = leggiCategorieVoci();
+    } catch (const std::exception&) {
+        // No IdS.mdb (or no VociIdS) yet: no items to give a category.
+    }
+    categories_->setRowCount(0);
+    for (const auto& v : items) {
+        const int row = categories_->rowCount();
+        categories_->insertRow(row);
+        const bool fromGenerale = startsWith(v.origine, "Generale.");
+        auto cell = [&](int col, const QString& text, bool editable) {
+            auto* item = new QTableWidgetItem(text);
+            item->setData(Qt::UserRole, v.codice);
+            if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+            categories_->setItem(row, col, item);
+        };
+        cell(kColCodice, QString::number(v.codice), false);
+        cell(kColDescrizione, daCp(v.descrizione), false);
+        cell(kColMotivo, daCp(v.motivo), !fromGenerale);
+        QString origin = QStringLiteral("da indicare");
+        if (fromGenerale) {
+            origin = QStringLiteral("IdS.mdb, «%1»")
+                         .arg(QString::fromStdString(impostazioni::etichetta(v.origine.substr(9))));
+        } else if (v.categoria) {
+            origin = QString::fromUtf8(kFileDichiarazioni);
+        }
+        cell(kColOrigine, origin, false);
+        if (fromGenerale) {
+            QString name;
+            for (const auto& [c, label] : kCategorie)
+                if (c == *v.categoria) name = QString::fromUtf8(label);
+            cell(kColCategoria, name, false);
+            continue;
+        }
+        cell(kColCategoria, QString(), false);
+        auto* combo = new QComboBox(categories_);
+        combo->setObjectName(QStringLiteral("Categoria%1").arg(v.codice));
+        // "da indicare" only while the item has none: a stored category is
+        // changed, never taken away unseen.
+        if (!v.categoria) combo->addItem(QStringLiteral("(da indicare)"), -1);
+        for (const auto& [c, label] : kCategorie)
+            combo->addItem(QString::fromUtf8(label), static_cast<int>(c));
+        if (v.categoria) combo->setCurrentIndex(combo->findData(static_cast<int>(*v.categoria)));
+        categories_->setCellWidget(row, kColCategoria, combo);
+    }
+    categories_->resizeColumnsToContents();
+    categories_->horizontalHeader()->setSectionResizeMode(kColMotivo, QHeaderView::Stretch);
+    scelteSalvate_ = scelte();
+}
+
+Struttura ISImpostazioni::struttura() const {
+    Struttura s;
+    for (const auto& f : campiStruttura()) {
+        std::string value = trim(aCp(structure_.at(f.nome)->text()));
+        if (f.membro == &Struttura::codiceFiscaleGestore) value = upper(value);
+        s.*f.membro = value;
+    }
+    return s;
+}
+
+std::vector<ISImpostazioni::Scelta> ISImpostazioni::scelte() const {
+    std::vector<Scelta> out;
+    for (int row = 0; row < categories_->rowCount(); ++row) {
+        const auto* combo = qobject_cast<QComboBox*>(categories_->cellWidget(row, kColCategoria));
+        if (!combo) continue;
+        Scelta s;
+        s.codice = categories_->item(row, kColCodice)->data(Qt::UserRole).toInt();
+        if (const int c = combo->currentData().toInt(); c >= 0)
+            s.categoria = static_cast<Categoria>(c);
+        s.motivo = trim(aCp(categories_->item(row, kColMotivo)->text()));
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+bool ISImpostazioni::strutturaModificata() const {
+    const Struttura now = struttura();
+    for (const auto& f : campiStruttura())
+        if (now.*f.membro != strutturaSalvata_.*f.membro) return true;
+    return !(scelte() == scelteSalvate_);
+}
+
+std::optional<std::string> ISImpostazioni::salvaStruttura() {
+    auto refuse = [this](QWidget* where, const std::string& text) {
+        tabs_->setCurrentIndex(1);
+        if (where) where->setFocus(Qt::OtherFocusReason);
+        return std::optional<std::string>(text);
+    };
+    const Struttura s = struttura();
+    if (!codiceFiscaleValido(s.codiceFiscaleGestore)) {
+        return refuse(
+            structure_.at("codice-fiscale"),
+            "«Codice fiscale del gestore»: \"" + cp1252ToUtf8(s.codiceFiscaleGestore) +
+                "\" non è un codice fiscale (16 caratteri) né una partita IVA (11 cifre)");
+    }
+    const std::vector<Scelta> chosen = scelte();
+    std::vector<Scelta> changed;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const Scelta& c = chosen[i];
+        if (i < scelteSalvate_.size() && c == scelteSalvate_[i]) continue;
+        if (!c.categoria) continue;  // still to be given
+        // The items Generale names have no choice: find the item's row.
+        QString item = QString::number(c.codice);
+        for (int row = 0; row < categories_->rowCount(); ++row) {
+            if (categories_->item(row, kColCodice)->data(Qt::UserRole).toInt() == c.codice)
+                item += QStringLiteral(" - ") + categories_->item(row, kColDescrizione)->text();
+        }
+        if (*c.categoria == Categoria::Esente && c.motivo.empty())
+            return refuse(categories_, "La voce " + item.toStdString() +
+                                           " è esente: indicare il motivo dell'esenzione.");
+        if (c.motivo.size() > 100)
+            return refuse(categories_, "Il motivo della voce " + item.toStdString() +
+                                           " supera i 100 caratteri.");
+        changed.push_back(c);
+    }
+    try {
+        corvex::salvaStruttura(s);
+        for (const auto& c : changed) salvaCategoriaVoce(c.codice, *c.categoria, c.motivo);
+    } catch (const std::exception& e) {
+        return std::string("Dati della struttura non salvati: ") + e.what();
+    }
+    for (const auto& f : campiStruttura()) structure_.at(f.nome)->setText(daCp(s.*f.membro));
+    strutturaSalvata_ = s;
+    mostraCategorie();
+    return std::nullopt;
 }
 
 QWidget* ISImpostazioni::pannelloGenerale() {
@@ -373,9 +579,29 @@ Impostazioni ISImpostazioni::valori() const {
 
 bool ISImpostazioni::salva() {
     const Impostazioni s = valori();
-    if (const auto problem = impostazioni::verifica(s)) {
-        messaggio_(*problem);
-        return false;
+    // The "Struttura" page goes to its own file: when only it changed,
+    // IdS.mdb is not written (nor a genuine Jet one offered for conversion).
+    const bool structure = strutturaModificata();
+    const bool ids = !structure || !(s == salvate_);
+    if (ids) {
+        if (const auto problem = impostazioni::verifica(s)) {
+            tabs_->setCurrentIndex(0);
+            messaggio_(*problem);
+            return false;
+        }
+    }
+    std::string saved;
+    if (structure) {
+        if (const auto problem = salvaStruttura()) {
+            messaggio_(*problem);
+            return false;
+        }
+        saved = std::string("Dati della struttura salvati in ") + kFileDichiarazioni + ".";
+        if (!ids) {
+            messaggio_(saved);
+            return true;
+        }
+        saved = " " + saved;
     }
     try {
         if (impostazioni::idsInFormatoJet()) {
@@ -383,26 +609,31 @@ bool ISImpostazioni::salva() {
                            "essere modificato. Convertirlo nel formato di questo programma? "
                            "L'originale resterà nella stessa cartella come "
                            "IdS.mdb.jet-backup.")) {
+                if (structure)
+                    messaggio_("Le impostazioni dell'imposta non sono state salvate." + saved);
                 return false;
             }
             const std::string backup = impostazioni::convertiESalva(s);
             salvate_ = s;
+            mostraCategorie();
             messaggio_("Impostazioni salvate. IdS.mdb è stato convertito; l'originale è ora " +
-                       cp1252ToUtf8(backup));
+                       cp1252ToUtf8(backup) + saved);
             return true;
         }
         impostazioni::salva(s);
     } catch (const std::exception& e) {
-        messaggio_(std::string("Impostazioni non salvate: ") + e.what());
+        messaggio_(std::string("Impostazioni non salvate: ") + e.what() + saved);
         return false;
     }
     salvate_ = s;
-    messaggio_("Impostazioni salvate in IdS.mdb.");
+    // The items Generale names may have changed.
+    mostraCategorie();
+    messaggio_("Impostazioni salvate in IdS.mdb." + saved);
     return true;
 }
 
 bool ISImpostazioni::modificate() const {
-    return !(valori() == salvate_);
+    return !(valori() == salvate_) || strutturaModificata();
 }
 
 void ISImpostazioni::reject() {

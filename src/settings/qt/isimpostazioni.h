@@ -1,13 +1,19 @@
-// The settings editor ISImpostazioni: the general tax settings, the tax
-// items chosen among the billing items of department "IDS", and the rate
-// periods of each item, saved to IdS.mdb.
+// The settings editor ISImpostazioni. Page "Imposta": the general tax
+// settings, the tax items chosen among the billing items of department
+// "IDS", and the rate periods of each item, saved to IdS.mdb. Page
+// "Struttura": the structure's and operator's data and the category of each
+// tax item that Generale does not name, saved to IdSDichiarazioni.mdb (so
+// that a genuine Jet IdS.mdb is left as it is when only they change).
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "settings/dichiarazioni.h"
 #include "settings/qt/impostazioni_ids.h"
 
 class QComboBox;
@@ -16,6 +22,8 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
+class QTableWidget;
 
 namespace corvex::qt {
 
@@ -32,7 +40,8 @@ class ISImpostazioni : public QDialog {
 
     // The settings as the window shows them.
     impostazioni::Impostazioni valori() const;
-    // Checks and saves; true when saved (and the user is told so).
+    // Checks and saves what changed (both pages, or IdS.mdb when nothing
+    // did); true when saved (and the user is told so).
     bool salva();
     // True when the window shows something not saved.
     bool modificate() const;
@@ -51,8 +60,29 @@ class ISImpostazioni : public QDialog {
     QLineEdit* dataFine() const { return to_; }
     QLineEdit* valore() const { return value_; }
     QPushButton* aggiungi() const { return add_; }
+    QTabWidget* pagine() const { return tabs_; }
+    QLineEdit* campoStruttura(const std::string& nome) const { return structure_.at(nome); }
+    QTableWidget* categorie() const { return categories_; }
+
+    // The "Struttura" page as shown (texts trimmed, the tax code upper-case).
+    Struttura struttura() const;
 
   private:
+    // The category chosen for an item Generale does not name.
+    struct Scelta {
+        int codice = 0;
+        std::optional<Categoria> categoria;
+        std::string motivo;
+        friend bool operator==(const Scelta&, const Scelta&) = default;
+    };
+
+    QWidget* paginaStruttura();
+    void mostraCategorie();
+    std::vector<Scelta> scelte() const;
+    bool strutturaModificata() const;
+    // Checks and saves the "Struttura" page; the message of the first
+    // problem when it is not saved.
+    std::optional<std::string> salvaStruttura();
     QWidget* pannelloGenerale();
     QWidget* pannelloVoci();
     QWidget* pannelloPeriodi();
@@ -79,6 +109,11 @@ class ISImpostazioni : public QDialog {
     QPushButton* remove_ = nullptr;
     std::vector<impostazioni::Periodo> periodData_;
     impostazioni::Impostazioni salvate_;  // as last loaded or saved
+    QTabWidget* tabs_ = nullptr;
+    std::map<std::string, QLineEdit*> structure_;  // by the field's option name
+    QTableWidget* categories_ = nullptr;
+    Struttura strutturaSalvata_;
+    std::vector<Scelta> scelteSalvate_;
 };
 
 }  // namespace corvex::qt

@@ -7,6 +7,7 @@
 #include <random>
 #include <thread>
 
+#include "data/engine/copy_cache.h"
 #include "data/engine/database.h"
 #include "data/engine/error.h"
 #include "engine_fixture.h"
@@ -55,6 +56,27 @@ TEST_F(CacheTest, ChangedFileIsReadAfresh) {
         ++copies;
     }
     EXPECT_EQ(copies, 1);
+}
+
+TEST_F(CacheTest, OneSnapshotPerRun) {
+    runSql("Scheda_Cliente.mdb",
+           "CREATE TABLE Scheda_Cliente (NumeroProgressivo LONG); INSERT INTO Scheda_Cliente "
+           "VALUES (1);");
+    runSql("SchClienti.mdb", "CREATE TABLE SchClienti (NumeroProgressivo LONG)");
+    auto count = [](const char* file, const char* table) {
+        return Database::open(file).openRecordset(table).recordCount();
+    };
+    {
+        SnapshotScope run;
+        EXPECT_EQ(count("Scheda_Cliente.mdb", "Scheda_Cliente"), 1u);
+        EXPECT_EQ(count("SchClienti.mdb", "SchClienti"), 0u);
+        // The suite replaces a file during the run; the program writes its own.
+        runSql("Scheda_Cliente.mdb", "INSERT INTO Scheda_Cliente VALUES (2)");
+        runSql("SchClienti.mdb", "INSERT INTO SchClienti VALUES (2)");
+        EXPECT_EQ(count("Scheda_Cliente.mdb", "Scheda_Cliente"), 1u);
+        EXPECT_EQ(count("SchClienti.mdb", "SchClienti"), 1u);
+    }
+    EXPECT_EQ(count("Scheda_Cliente.mdb", "Scheda_Cliente"), 2u);
 }
 
 TEST_F(CacheTest, WorksWithoutAUsableCacheFolder) {

@@ -1,4 +1,4 @@
-#include "data/engine/jet_values.h"
+#include "data/jetimport/jet_values.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace corvex::db::jet {
+namespace corvex::jetimport {
 namespace {
 
 TEST(JetValues, DateTimeFromDayCount) {
@@ -92,4 +92,4 @@ TEST(JetValues, DecimalFromItsWords) {
 }
 
 }  // namespace
-}  // namespace corvex::db::jet
+}  // namespace corvex::jetimport

@@ -1,5 +1,5 @@
-// Every report gives the same files on the jet-hotel fixture's SQLite folder
-// and on its genuine Jet4 twin. One row per report run: add rows to kCases.
+// Every report gives the same files on the jet-hotel and jet-aged fixtures'
+// SQLite folders and on their genuine Jet4 twins. One row per report run: add rows to kCases.
 
 #include <gtest/gtest.h>
 
@@ -119,36 +119,41 @@ std::vector<std::string> runIn(const fs::path& folder, const TwinCase& c) {
 class JetTwin : public ::testing::TestWithParam<TwinCase> {};
 
 TEST_P(JetTwin, SameReportFilesOnSqliteAndJet) {
-    // The environment may point elsewhere (a worktree beside the shared folder).
-    const char* shared = std::getenv("CORVEX_SHARED_DIR");
-    const fs::path fixture =
-        fs::path(shared && *shared ? shared : CORVEX_SHARED_DIR) / "fixtures" / "jet-hotel";
-    if (!fs::exists(fixture / "jet") || !fs::exists(fixture / "sqlite")) {
-        GTEST_SKIP() << "jet-hotel fixture not found under " << fixture;
-    }
     if (!fs::exists(fs::path(CORVEX_BINARY_DIR) / "corvex-jetimport")) {
         GTEST_SKIP() << "the Jet importer (corvex-jetimport) is not built";
     }
-    corvex::test::TempDataFolder dir;
-    std::vector<std::string> results[2];
-    int i = 0;
-    for (const char* kind : {"sqlite", "jet"}) {
-        const fs::path copy = fs::path(dir.path()) / kind;
-        fs::create_directories(copy);
-        for (const auto& e : fs::directory_iterator(fixture / kind)) {
-            fs::copy_file(e.path(), copy / e.path().filename());
-            fs::permissions(copy / e.path().filename(), fs::perms::owner_write,
-                            fs::perm_options::add);
+    // The environment may point elsewhere (a worktree beside the shared folder).
+    const char* shared = std::getenv("CORVEX_SHARED_DIR");
+    const fs::path fixtures = fs::path(shared && *shared ? shared : CORVEX_SHARED_DIR) / "fixtures";
+    // jet-aged: the same hotel after deletions and rows grown out of their
+    // pages (moved behind forwarding pointers).
+    for (const char* twin : {"jet-hotel", "jet-aged"}) {
+        SCOPED_TRACE(twin);
+        const fs::path fixture = fixtures / twin;
+        if (!fs::exists(fixture / "jet") || !fs::exists(fixture / "sqlite")) {
+            GTEST_SKIP() << twin << " fixture not found under " << fixture;
         }
-        results[i++] = runIn(copy, GetParam());
+        corvex::test::TempDataFolder dir;
+        std::vector<std::string> results[2];
+        int i = 0;
+        for (const char* kind : {"sqlite", "jet"}) {
+            const fs::path copy = fs::path(dir.path()) / kind;
+            fs::create_directories(copy);
+            for (const auto& e : fs::directory_iterator(fixture / kind)) {
+                fs::copy_file(e.path(), copy / e.path().filename());
+                fs::permissions(copy / e.path().filename(), fs::perms::owner_write,
+                                fs::perm_options::add);
+            }
+            results[i++] = runIn(copy, GetParam());
+        }
+        ASSERT_EQ(results[0].size(), results[1].size());
+        for (std::size_t k = 0; k < results[0].size(); ++k) {
+            EXPECT_EQ(results[0][k], results[1][k])
+                << (k < GetParam().files.size() ? GetParam().files[k] : "skipped statements");
+        }
+        // The comparison means something only when the report found data.
+        EXPECT_GT(results[0][0].size(), 0u);
     }
-    ASSERT_EQ(results[0].size(), results[1].size());
-    for (std::size_t k = 0; k < results[0].size(); ++k) {
-        EXPECT_EQ(results[0][k], results[1][k])
-            << (k < GetParam().files.size() ? GetParam().files[k] : "skipped statements");
-    }
-    // The comparison means something only when the report found data.
-    EXPECT_GT(results[0][0].size(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, JetTwin, ::testing::ValuesIn(kCases),

@@ -1,4 +1,4 @@
-#include "data/engine/jet_text.h"
+#include "common/jet_text.h"
 
 #include <array>
 #include <cstdio>
@@ -81,10 +81,6 @@ std::uint32_t decode(const unsigned char*& p, const unsigned char* end) {
 unsigned char foldByte(unsigned char c) {
     return tables().fold[c];
 }
-std::uint32_t foldedCodePoint(unsigned char c) {
-    return tables().folded[c];
-}
-
 int compareNoCase(std::string_view a, std::string_view b) {
     const auto& t = tables().folded;
     std::size_t n = a.size() < b.size() ? a.size() : b.size();

@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-namespace corvex::db::jet {
+namespace corvex::jetimport {
 
 // A Jet date/time: days since 1899-12-30; the fraction is the time of day,
 // counted forward from the date part even when the value is negative (-1.25 is
@@ -43,4 +43,4 @@ std::string guidText(const unsigned char* bytes16);
 // little-endian 32-bit words, most significant first) with `scale` decimals.
 std::string decimalText(const unsigned char* bytes17, int scale);
 
-}  // namespace corvex::db::jet
+}  // namespace corvex::jetimport

@@ -1,4 +1,4 @@
-#include "data/engine/jet_values.h"
+#include "data/jetimport/jet_values.h"
 
 #include <array>
 #include <charconv>
@@ -7,7 +7,7 @@
 
 #include "common/dates.h"
 
-namespace corvex::db::jet {
+namespace corvex::jetimport {
 
 namespace {
 
@@ -107,4 +107,4 @@ std::string decimalText(const unsigned char* b, int scale) {
     return negative ? "-" + digits : digits;
 }
 
-}  // namespace corvex::db::jet
+}  // namespace corvex::jetimport

@@ -15,8 +15,6 @@ namespace corvex::db::jet {
 
 // Lower-case form of a code page 1252 byte.
 unsigned char foldByte(unsigned char c);
-// Code point of the lower-case form of a code page 1252 byte.
-std::uint32_t foldedCodePoint(unsigned char c);
 
 int compareNoCase(std::string_view a, std::string_view b);  // code page 1252 texts
 bool equalNoCase(std::string_view a, std::string_view b);
