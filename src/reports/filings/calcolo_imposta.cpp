@@ -232,7 +232,10 @@ DatiImposta DatiImposta::leggi(const Periodo& p, const std::string& primaCamera,
             const Soggiorno& s = dati.ospiti_[static_cast<std::size_t>(it->second)];
             Notte n;
             n.giorno = giornoSql(rs.field(cData).toText());
-            if (n.giorno < s.arrivo || n.giorno >= s.partenza) return;
+            if (n.giorno < s.arrivo || n.giorno >= s.partenza) {
+                dati.fuoriSoggiorno_.emplace_back(it->second, n.giorno);
+                return;
+            }
             n.ospite = it->second;
             n.codice = rs.field(cVoce).toInt();
             n.riga = riga(n.codice);
@@ -370,6 +373,17 @@ std::vector<std::string> DatiImposta::controlli(std::int64_t dal, std::int64_t a
             elenco.aggiungi("ospite senza imposta addebitata: " + cp1252ToUtf8(s.nome) +
                             " (camera " + cp1252ToUtf8(s.camera) + "), " + str(a - da + 1) +
                             " notti dal " + DataDaNumero(da));
+        }
+    }
+    {
+        Elenco elenco(out);
+        for (const auto& [o, giorno] : fuoriSoggiorno_) {
+            if (giorno < dal || giorno > al) continue;
+            const Soggiorno& s = ospiti_[static_cast<std::size_t>(o)];
+            elenco.aggiungi("riga d'imposta fuori dal soggiorno: " + cp1252ToUtf8(s.nome) +
+                            " (camera " + cp1252ToUtf8(s.camera) + "), addebito del " +
+                            DataDaNumero(giorno) + ", soggiorno dal " + DataDaNumero(s.arrivo) +
+                            " al " + DataDaNumero(s.partenza));
         }
     }
     // Nights beyond the maximum and minors charged at a paying rate.

@@ -123,6 +123,9 @@ class DatiImposta {
     std::vector<Soggiorno> ospiti_;
     std::vector<Versamento> versamenti_;
     int ggMax_ = 0, etaMin_ = 0;
+    // Tax lines of a counted guest on a day that is not one of the guest's
+    // nights (guest index, day): not counted, listed by the checks.
+    std::vector<std::pair<std::int64_t, std::int64_t>> fuoriSoggiorno_;
     std::vector<std::string> controlliTariffe_;  // gaps and overlaps, with their day
     std::vector<std::int64_t> giorniControlliTariffe_;
 };

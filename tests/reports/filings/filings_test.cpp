@@ -342,8 +342,8 @@ TEST(Filings, ChecksFindMissingLinesMinorsAtFullRateAndRateGaps) {
                {"DataInizio", "20240310"},
                {"DataFine", "20240325"},
                {"Valore", 2.0}});
-    // A child at full rate for 3 nights (the third beyond the maximum); an
-    // adult with no tax line.
+    // A child at full rate for 3 nights (the third beyond the maximum) and a
+    // line on the departure day; an adult with no tax line.
     test::ospite("Scheda_Cliente.mdb", {.id = 1,
                                         .arrivo = "20240305",
                                         .partenza = "20240308",
@@ -351,7 +351,7 @@ TEST(Filings, ChecksFindMissingLinesMinorsAtFullRateAndRateGaps) {
                                         .nascita = "20200101"});
     test::ospite("Scheda_Cliente.mdb",
                  {.id = 2, .arrivo = "20240305", .partenza = "20240306", .nome = "Senza"});
-    for (const char* g : {"20240305", "20240306", "20240307"}) {
+    for (const char* g : {"20240305", "20240306", "20240307", "20240308"}) {
         test::addebito("Conto_Cliente.mdb", 1, kPiena, g, "101", 1, 2.0);
     }
     createSuiteTable("Fatture.mdb", "DatiFattura");
@@ -369,6 +369,7 @@ TEST(Filings, ChecksFindMissingLinesMinorsAtFullRateAndRateGaps) {
           "dal 10/03/2024 al 10/03/2024",
           "tariffa mancante per la voce 501 (V) dal 26/03/2024 al "
           "31/03/2024",
+          "riga d'imposta fuori dal soggiorno: Piccolo (camera 101), addebito del 08/03/2024",
           "imposta riscossa 0,00 diversa dalla dovuta 6,00"}) {
         EXPECT_NE(w.find(atteso), std::string::npos) << atteso << "\n" << w;
     }
