@@ -8,8 +8,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "common/text.h"
 #include "common/jet_text.h"
+#include "common/text.h"
 
 namespace corvex {
 

@@ -13,13 +13,13 @@
 #include <list>
 #include <mutex>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/copy_cache.h"
 #include "data/engine/database.h"
 #include "data/engine/error.h"
 #include "data/engine/index_cache.h"
 #include "data/engine/jet_cache.h"
-#include "common/jet_text.h"
 #include "data/engine/sql_quote.h"
 #include "data/engine/sqlite_functions.h"
 #include "data/engine/statement.h"

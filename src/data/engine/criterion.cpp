@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "common/jet_text.h"
 #include "data/engine/sql_translate.h"
 #include "data/engine/sqlite_functions.h"
 

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/cache_folder.h"
 #include "data/engine/error.h"
-#include "common/jet_text.h"
 #include "data/engine/sql_quote.h"
 #include "data/engine/sqlite_functions.h"
 #include "data/engine/statement.h"

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/criterion.h"
 #include "data/engine/error.h"
-#include "common/jet_text.h"
 #include "data/engine/recordset_impl.h"
 
 namespace corvex::db {

@@ -1,9 +1,9 @@
 // Recursive-descent parser of the Jet SQL dialect (see sql_ast.h).
 #include <string_view>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "common/jet_text.h"
 #include "data/engine/sql_ast.h"
 
 namespace corvex::db::sql {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <set>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/error.h"
-#include "common/jet_text.h"
 #include "data/engine/sql_quote.h"
 #include "data/engine/suite_columns.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/text.h"
 #include "common/jet_text.h"
+#include "common/text.h"
 
 namespace corvex::db {
 
