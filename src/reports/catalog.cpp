@@ -43,6 +43,13 @@ std::optional<std::string> docType(const std::string& typed) {
     return std::nullopt;
 }
 
+// A year of four digits, as the filings take it.
+std::optional<std::string> year(const std::string& typed) {
+    std::int64_t n = 0;
+    if (!parseWhole(typed, n) || n < 1900 || n > 9999) return std::nullopt;
+    return str(n);
+}
+
 }  // namespace
 
 const std::vector<Question>& questions() {
@@ -61,6 +68,10 @@ const std::vector<Question>& questions() {
          "yes o no"},
         {question::kTotalsOnly, "yes|no", "departments: general totals only (default: no)", "no",
          yesNo, "yes o no"},
+        // The filings' default is the year of the report's date (today on
+        // the command line): an empty answer stands for it.
+        {question::kYear, "YYYY", "the year of the filing (default: the year of --date, today)", "",
+         year, "un anno di quattro cifre (aaaa)", "Inserire l'anno della dichiarazione", "Anno"},
     };
     return list;
 }

@@ -18,6 +18,12 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io);    
 ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io);          // departures
 ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io);    // fiscal-detail
 
+// Tourist-tax filings (src/reports/filings/)
+ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& io);  // return
+ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r,
+                                        Interaction& io);               // annual-declaration
+ReportResult StampaModello21(const ReportRequest& r, Interaction& io);  // modello-21
+
 // Takings reports (src/reports/takings/)
 ReportResult StampaCorrispettivi(const ReportRequest& r, Interaction& io);  // takings-register
 ReportResult StampaCassa(const ReportRequest& r, Interaction& io);          // cash-table

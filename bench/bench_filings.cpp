@@ -1,0 +1,83 @@
+// The tourist-tax filings of the year 2025 on the `large` demo hotel: the
+// annual declaration, Modello 21 and the return of the whole year and of
+// one quarter, with the process's peak memory.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "bench_support.h"
+#include "reports/reports.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers the year question with 2025 and keeps the checks to itself.
+class Silent : public corvex::Interaction {
+  public:
+    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
+                                   const std::string&) override {
+        return "2025";
+    }
+    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
+        return def;
+    }
+    void warn(const std::string&, const std::string&) override {}
+    void showPrintMenu() override {}
+};
+
+// A private folder whose files are links to the cached data set.
+void workFolder() {
+    static const bool ready = [] {
+        const fs::path dir = "/tmp/corvex-bench-filings." + std::to_string(::getpid());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const auto& e : fs::directory_iterator(corvex::bench::largeData())) {
+            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
+        }
+        fs::current_path(dir);
+        ::unsetenv("PCLocal");
+        return true;
+    }();
+    (void)ready;
+}
+
+using Routine = corvex::ReportResult (*)(const corvex::ReportRequest&, corvex::Interaction&);
+
+void run(benchmark::State& state, Routine report, const char* dal, const char* al) {
+    workFolder();
+    corvex::ReportRequest r;
+    r.dal = dal;
+    r.al = al;
+    Silent io;
+    report(r, io);  // warm cache
+    for (auto _ : state) report(r, io);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+void BM_AnnualDeclaration(benchmark::State& s) {
+    run(s, corvex::StampaDichiarazioneAnnuale, "31/12/2025", "31/12/2025");
+}
+void BM_Modello21(benchmark::State& s) {
+    run(s, corvex::StampaModello21, "31/12/2025", "31/12/2025");
+}
+void BM_ReturnOneYear(benchmark::State& s) {
+    run(s, corvex::StampaDichiarazionePeriodica, "01/01/2025", "31/12/2025");
+}
+void BM_ReturnOneQuarter(benchmark::State& s) {
+    run(s, corvex::StampaDichiarazionePeriodica, "01/07/2025", "30/09/2025");
+}
+
+}  // namespace
+
+BENCHMARK(BM_AnnualDeclaration)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Modello21)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReturnOneYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReturnOneQuarter)->Unit(benchmark::kMillisecond);
