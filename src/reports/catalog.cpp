@@ -42,6 +42,12 @@ std::optional<std::string> docType(const std::string& typed) {
     return std::nullopt;
 }
 
+std::optional<std::string> fileName(const std::string& typed) {
+    const std::string v = trim(typed);
+    if (v.empty()) return std::nullopt;
+    return v;
+}
+
 }  // namespace
 
 const std::vector<Question>& questions() {
@@ -60,6 +66,8 @@ const std::vector<Question>& questions() {
          "yes o no"},
         {question::kTotalsOnly, "yes|no", "departments: general totals only (default: no)", "no",
          yesNo, "yes o no"},
+        {question::kOutput, "FILE", "the file written (default: soggiorni.csv in the data folder)",
+         "soggiorni.csv", fileName, "il nome di un file"},
     };
     return list;
 }

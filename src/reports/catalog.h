@@ -137,6 +137,18 @@ inline constexpr ReportEntry kReports[] = {
      .roomRange = true,
      .help = "the tourist tax on the departures of the period",
      .desk = {"Stampa tabella incassi del periodo", "Stampa su partenze", true}},
+    {.name = "tax-ledger",
+     .routine = "StampaRegistroImposta",
+     .run = &StampaRegistroImposta,
+     .help = "the tourist tax month by month: accrued, charged, collected, paid over",
+     .desk = {"Registro mensile imposta di soggiorno", "Stampa"}},
+    {.name = "stays-export",
+     .routine = "EsportaSoggiorni",
+     .run = &EsportaSoggiorni,
+     .asks = {question::kMaxNights, question::kMinAge, question::kOutput},
+     .continueOnError = true,
+     .help = "the guests present in the period as a CSV file for the municipal portal",
+     .desk = {"Esportazione soggiorni del periodo (CSV)", "Esporta"}},
 };
 
 // kReports as a table (tests hand the command line tables of their own).

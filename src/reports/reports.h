@@ -18,6 +18,10 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io);    
 ReportResult StampaSuPartenze(const ReportRequest& r, Interaction& io);          // departures
 ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io);    // fiscal-detail
 
+// Filings (src/reports/filings/)
+ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io);  // tax-ledger
+ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io);       // stays-export
+
 // Takings reports (src/reports/takings/)
 ReportResult StampaCorrispettivi(const ReportRequest& r, Interaction& io);  // takings-register
 ReportResult StampaCassa(const ReportRequest& r, Interaction& io);          // cash-table
