@@ -2,6 +2,7 @@
 // receipts and credit notes issued in a period, in a box-drawn table, then
 // totals per tax item (guests, person-nights, amount) and per payment form.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 #include "reports/box.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
+#include "reports/tax/dettaglio_imposta.h"
 
 namespace corvex {
 
@@ -34,13 +36,6 @@ struct VoceImposta {
 struct FormaPagamento {
     std::string chiave;
     Currency importo;
-};
-
-// The document fields the detail line prints.
-struct Documento {
-    std::string dataEmissione, nCamera, nomeCliente, dataArrivo, dataPartenza, formaPagamento;
-    std::string riepAcc;
-    std::int64_t nPersone = 0;
 };
 
 // Column widths of the table, left to right.
@@ -79,17 +74,14 @@ std::int64_t ospitiDaRigaSenzaData(std::int64_t quantita, std::int64_t notti) {
 
 }  // namespace
 
-ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
-    const Periodo p = controllaPeriodo(r);
+void leggiRigheImposta(const Periodo& p, const std::string& primaCamera,
+                       const std::string& ultimaCamera, int contatore, bool soloPrepagamenti,
+                       const std::function<void(const RigaImposta&)>& fn) {
     const std::string h = str(HotelCorrente);
-    const int n = r.contatore;
-
-    std::vector<VoceImposta> voci = caricaVoci();
-
     auto fatture = db::Database::open("Fatture.mdb", db::Database::Mode::ReadOnly);
     const std::string selezione = "NumeroHotel = " + h + " and DataEmissione >= '" + p.inizio +
                                   "' and DataEmissione <= '" + p.fine + "' and " +
-                                  filtroDocumentiImposta() + filtroContatore(n);
+                                  filtroDocumentiImposta() + filtroContatore(contatore);
     auto documenti = fatture.openRecordset("Select * From DatiFattura Where " + selezione);
     auto righe = fatture.openRecordset(
         "Select * From DettaglioFattura Where NumeroHotel = " + h + " and DataEmissione >= '" +
@@ -101,18 +93,18 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
     // Each line's document is found by its full key among the selected
     // documents of the room range; the documents are indexed once, keeping
     // the first match of each key as a find-first would.
-    std::unordered_map<std::string, Documento> perChiave;
+    std::unordered_map<std::string, DocumentoImposta> perChiave;
     {
         const CampiChiave chiave(documenti, "DatiFattura");
         const std::string criterio = "NumeroHotel = " + h +
-                                     " and NCamera >= " + db::quote(r.primaCamera) +
-                                     " and NCamera <= " + db::quote(r.ultimaCamera);
+                                     " and NCamera >= " + db::quote(primaCamera) +
+                                     " and NCamera <= " + db::quote(ultimaCamera);
         perOgni(documenti, criterio, [&] {
             const ChiaveDocumento k = chiave.leggi(documenti);
             if (!k.completa) return;
             const std::string idx = k.indice();
             if (perChiave.count(idx)) return;
-            Documento d;
+            DocumentoImposta d;
             d.dataEmissione = documenti.field("DataEmissione").toText();
             d.nCamera = documenti.field("NCamera").toText();
             d.nomeCliente = documenti.field("NomeCliente").toText();
@@ -125,6 +117,39 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
         });
         documenti.close();
     }
+
+    const CampiChiave chiaveRiga(righe, "DettaglioFattura");
+    const std::size_t cVoce = indiceCampo(righe, "CodiceVoce", "DettaglioFattura");
+    const std::size_t cDescr = indiceCampo(righe, "Descrizione", "DettaglioFattura");
+    const std::size_t cQuant = indiceCampo(righe, cp("Quantità"), "DettaglioFattura");
+    const std::size_t cImporto = indiceCampo(righe, "Importo", "DettaglioFattura");
+    const std::size_t cAddebito = indiceCampo(righe, "DataAddebito", "DettaglioFattura");
+    const std::string criterioRighe = "NumeroHotel = " + h + " and DataEmissione >= '" + p.inizio +
+                                      "' and DataEmissione <= '" + p.fine + "'";
+    perOgni(righe, criterioRighe, [&] {
+        const ChiaveDocumento k = chiaveRiga.leggi(righe);
+        if (!k.completa) return;
+        auto it = perChiave.find(k.indice());
+        if (it == perChiave.end()) return;  // outside the room range or not counting
+        const DocumentoImposta& d = it->second;
+        if (soloPrepagamenti && d.dataEmissione >= d.dataPartenza) return;
+        const std::int64_t s = isNotaCredito(d.riepAcc) ? -1 : 1;
+        fn(RigaImposta{k, d, s, righe.field(cVoce).toInt(), righe.field(cDescr).toText(),
+                       righe.field(cQuant).toInt(), righe.field(cImporto).toCurrency() * s,
+                       righe.field(cAddebito).toText()});
+    });
+    righe.close();
+    fatture.close();
+}
+
+ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
+    const Periodo p = controllaPeriodo(r);
+    std::vector<VoceImposta> voci = caricaVoci();
+    // Every line is read before the report file is opened: a database
+    // failure leaves no half-written report.
+    std::vector<RigaImposta> righe;
+    leggiRigheImposta(p, r.primaCamera, r.ultimaCamera, r.contatore, r.soloPrepagamenti,
+                      [&](const RigaImposta& x) { righe.push_back(x); });
 
     std::vector<FormaPagamento> forme;
     ReportWriter out;
@@ -144,22 +169,10 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
     }
     out.line(box::bordo(box::kTeeSinistra, box::kCroce, box::kTeeDestra, larghezze));
 
-    const CampiChiave chiaveRiga(righe, "DettaglioFattura");
-    const std::size_t cVoce = indiceCampo(righe, "CodiceVoce", "DettaglioFattura");
-    const std::size_t cDescr = indiceCampo(righe, "Descrizione", "DettaglioFattura");
-    const std::size_t cQuant = indiceCampo(righe, cp("Quantità"), "DettaglioFattura");
-    const std::size_t cImporto = indiceCampo(righe, "Importo", "DettaglioFattura");
-    const std::size_t cAddebito = indiceCampo(righe, "DataAddebito", "DettaglioFattura");
-
     std::string ultimoGiorno;
-    const std::string criterioRighe = "NumeroHotel = " + h + " and DataEmissione >= '" + p.inizio +
-                                      "' and DataEmissione <= '" + p.fine + "'";
-    perOgni(righe, criterioRighe, [&] {
-        const ChiaveDocumento k = chiaveRiga.leggi(righe);
-        if (!k.completa) return;
-        auto it = perChiave.find(k.indice());
-        if (it == perChiave.end()) return;  // outside the room range or not counting
-        const Documento& d = it->second;
+    for (const RigaImposta& x : righe) {
+        const ChiaveDocumento& k = x.chiave;
+        const DocumentoImposta& d = x.documento;
         if (k.dataEmissione != ultimoGiorno) {
             ultimoGiorno = k.dataEmissione;
             io.progress(DataDaSql(ultimoGiorno));
@@ -167,14 +180,12 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
 
         const std::int64_t notti =
             DifferenzaGiorni(DataDaSql(d.dataArrivo), DataDaSql(d.dataPartenza)).value_or(0);
-        if (r.soloPrepagamenti && d.dataEmissione >= d.dataPartenza) return;
-        const std::int64_t s = isNotaCredito(d.riepAcc) ? -1 : 1;
-
-        const std::int64_t quantita = righe.field(cQuant).toInt();
-        const Currency importo = righe.field(cImporto).toCurrency() * s;
-        const std::string addebito = righe.field(cAddebito).toText();
-        const std::int64_t codice = righe.field(cVoce).toInt();
-        const std::string descrizione = righe.field(cDescr).toText();
+        const std::int64_t s = x.segno;
+        const std::int64_t quantita = x.quantita;
+        const Currency importo = x.importo;
+        const std::string& addebito = x.dataAddebito;
+        const std::int64_t codice = x.codice;
+        const std::string& descrizione = x.descrizione;
         const std::string forma = trim(left(d.formaPagamento, 10));
 
         // Texts are cut to their column; numbers are never cut (a wider
@@ -218,9 +229,7 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io) {
             break;
         }
         out.line(riga);
-    });
-    righe.close();
-    fatture.close();
+    }
 
     out.line(box::bordo(box::kAngoloBassoSx, box::kTeeBasso, box::kAngoloBassoDx, larghezze));
     out.line(" ");
