@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "common/currency.h"
@@ -21,6 +20,7 @@
 #include "output/report_file.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
+#include "reports/tax/dettaglio_imposta.h"
 #include "reports/tax/imposta_maturata.h"
 #include "reports/tax/registro.h"
 #include "settings/dichiarazioni.h"
@@ -131,48 +131,12 @@ void addebitate(const std::string& conti, const std::string& schedeSql, const Pe
     db.close();
 }
 
-// The fiscal detail's total, counter 0: the tax lines of the documents that
-// count, a credit note's negated, in the room range, by month of issue.
+// The fiscal detail's total, counter 0: its tax lines (a credit note's
+// negated) in the room range, by month of issue.
 void riscosse(const Periodo& p, const ReportRequest& r, std::vector<Mese>& ms) {
-    auto fatture = db::Database::open("Fatture.mdb", db::Database::Mode::ReadOnly);
-    const std::string selezione = "NumeroHotel = 1 and DataEmissione >= '" + p.inizio +
-                                  "' and DataEmissione <= '" + p.fine + "' and " +
-                                  filtroDocumentiImposta() + filtroContatore(0);
-    auto documenti = fatture.openRecordset("Select * From DatiFattura Where " + selezione);
-    std::unordered_map<std::string, bool> notaCredito;  // by document key
-    {
-        const CampiChiave chiave(documenti, "DatiFattura");
-        perOgni(documenti,
-                "NumeroHotel = 1 and NCamera >= " + db::quote(r.primaCamera) +
-                    " and NCamera <= " + db::quote(r.ultimaCamera),
-                [&] {
-                    const ChiaveDocumento k = chiave.leggi(documenti);
-                    if (!k.completa) return;
-                    notaCredito.emplace(k.indice(),
-                                        isNotaCredito(documenti.field("RiepAcc").toText()));
-                });
-        documenti.close();
-    }
-    auto righe = fatture.openRecordset(
-        "Select * From DettaglioFattura Where NumeroHotel = 1 and DataEmissione >= '" + p.inizio +
-        "' and DataEmissione <= '" + p.fine +
-        "' and CodiceVoce In (Select Codice From VociIdS In 'IdS.mdb') and NDocumento In (Select "
-        "NDocumento From DatiFattura Where " +
-        selezione + ")");
-    const CampiChiave chiave(righe, "DettaglioFattura");
-    const std::size_t cImporto = indiceCampo(righe, "Importo", "DettaglioFattura");
-    perOgni(righe, registro::kCriterioHotel, [&] {
-        const ChiaveDocumento k = chiave.leggi(righe);
-        if (!k.completa) return;
-        const auto it = notaCredito.find(k.indice());
-        if (it == notaCredito.end()) return;
-        if (Mese* m = meseDi(ms, k.dataEmissione)) {
-            const Currency importo = righe.field(cImporto).toCurrency();
-            m->riscossa += it->second ? -importo : importo;
-        }
+    leggiRigheImposta(p, r.primaCamera, r.ultimaCamera, 0, false, [&](const RigaImposta& riga) {
+        if (Mese* m = meseDi(ms, riga.chiave.dataEmissione)) m->riscossa += riga.importo;
     });
-    righe.close();
-    fatture.close();
 }
 
 constexpr std::size_t kImporto = 12;

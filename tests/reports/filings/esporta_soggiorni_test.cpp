@@ -15,6 +15,7 @@
 #include "reports/filings/filings_support.h"
 #include "reports/reports.h"
 #include "reports/tax/register_data.h"
+#include "settings/dichiarazioni.h"
 #include "support/fake_io.h"
 
 namespace corvex {
@@ -152,6 +153,14 @@ TEST(EsportaSoggiorni, QuotesFieldsAndWritesUtf8) {
     ASSERT_EQ(csv.size(), attese.size() + 1);
     EXPECT_EQ(std::vector<std::string>(csv.begin() + 1, csv.end()), attese);
     EXPECT_FALSE(dir.exists("out.csv.tmp"));
+
+    // An item without a category stops the export before the file is touched.
+    test::insertRow("IdS.mdb", "VociIdS",
+                    {{"NumeroHotel", 1}, {"Codice", 503}, {"Descrizione", "DISABILI"}});
+    const std::string prima = dir.readFile("out.csv");
+    test::FakeIo ancora({std::string("10"), std::string("14"), std::string("out.csv")});
+    EXPECT_THROW(EsportaSoggiorni(r, ancora), CategoriaMancante);
+    EXPECT_EQ(dir.readFile("out.csv"), prima);
 }
 
 }  // namespace
