@@ -79,16 +79,12 @@ void maturataDelGiorno(const std::string& giorno, const std::string& camera1,
                        const std::string& contoStorico, Mese& m) {
     const std::string d = db::quote(giorno);
     const std::string addebiti =
-        "Select * From Conto_Cliente Where NumeroHotel = 1 and "
-        "DataAddebito = " +
-        d + " and NumeroCamera >= " + camera1 + " and NumeroCamera <= " + camera2 + " and " +
-        kVociImposta +
-        " and CodiceCliente In (Select NumeroProgressivo From "
-        "Scheda_Cliente In ";
+        "Select * From Conto_Cliente Where NumeroHotel = 1 and DataAddebito = " + d +
+        " and NumeroCamera >= " + camera1 + " and NumeroCamera <= " + camera2 + " and " +
+        kVociImposta + " and CodiceCliente In (Select NumeroProgressivo From Scheda_Cliente In ";
     const std::string ospite =
-        " Where NumeroHotel = 1 and instr(Lingua,'*')=0 and NumeroCamera "
-        ">= " +
-        camera1 + " and NumeroCamera <= " + camera2 + " and DataArrivo <= " + d;
+        " Where NumeroHotel = 1 and instr(Lingua,'*')=0 and NumeroCamera >= " + camera1 +
+        " and NumeroCamera <= " + camera2 + " and DataArrivo <= " + d;
     const auto conta = [&](const std::string& file, const std::string& sql) {
         db::Database db = db::Database::open(file);
         db::Recordset rs = db.openRecordset(sql);
