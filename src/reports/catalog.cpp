@@ -50,6 +50,12 @@ std::optional<std::string> year(const std::string& typed) {
     return str(n);
 }
 
+std::optional<std::string> fileName(const std::string& typed) {
+    const std::string v = trim(typed);
+    if (v.empty()) return std::nullopt;
+    return v;
+}
+
 }  // namespace
 
 const std::vector<Question>& questions() {
@@ -72,6 +78,8 @@ const std::vector<Question>& questions() {
         // the command line): an empty answer stands for it.
         {question::kYear, "YYYY", "the year of the filing (default: the year of --date, today)", "",
          year, "un anno di quattro cifre (aaaa)", "Inserire l'anno della dichiarazione", "Anno"},
+        {question::kOutput, "FILE", "the file written (default: soggiorni.csv in the data folder)",
+         "soggiorni.csv", fileName, "il nome di un file"},
     };
     return list;
 }

@@ -156,6 +156,18 @@ inline constexpr ReportEntry kReports[] = {
      .asks = {question::kYear},
      .help = "the Modello 21 account of the year: collected and paid over month by month",
      .desk = {"Dichiarazione annuale e Modello 21 (anno della data)", "Modello 21"}},
+    {.name = "tax-ledger",
+     .routine = "StampaRegistroImposta",
+     .run = &StampaRegistroImposta,
+     .help = "the tourist tax month by month: accrued, charged, collected, paid over",
+     .desk = {"Registro mensile imposta di soggiorno", "Stampa"}},
+    {.name = "stays-export",
+     .routine = "EsportaSoggiorni",
+     .run = &EsportaSoggiorni,
+     .asks = {question::kMaxNights, question::kMinAge, question::kOutput},
+     .continueOnError = true,
+     .help = "the guests present in the period as a CSV file for the municipal portal",
+     .desk = {"Esportazione soggiorni del periodo (CSV)", "Esporta"}},
 };
 
 // kReports as a table (tests hand the command line tables of their own).

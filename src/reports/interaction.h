@@ -28,6 +28,7 @@ inline constexpr const char* kComplete = "complete";
 inline constexpr const char* kTotalsOnly = "totals-only";
 inline constexpr const char* kDocType = "doc-type";
 inline constexpr const char* kYear = "year";
+inline constexpr const char* kOutput = "output";
 }  // namespace question
 
 // Prompts, titles, warnings and progress texts are UTF-8 messages; answers

@@ -21,8 +21,10 @@ ReportResult StampaDettaglioImposta(const ReportRequest& r, Interaction& io);   
 // Tourist-tax filings (src/reports/filings/)
 ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& io);  // return
 ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r,
-                                        Interaction& io);               // annual-declaration
-ReportResult StampaModello21(const ReportRequest& r, Interaction& io);  // modello-21
+                                        Interaction& io);                     // annual-declaration
+ReportResult StampaModello21(const ReportRequest& r, Interaction& io);        // modello-21
+ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io);  // tax-ledger
+ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io);       // stays-export
 
 // Takings reports (src/reports/takings/)
 ReportResult StampaCorrispettivi(const ReportRequest& r, Interaction& io);  // takings-register

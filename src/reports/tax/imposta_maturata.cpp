@@ -21,6 +21,7 @@
 #include "data/snapshot.h"
 #include "output/report_file.h"
 #include "reports/reports.h"
+#include "reports/tax/imposta_maturata.h"
 
 namespace corvex {
 
@@ -96,9 +97,11 @@ std::int64_t contaImposte(db::Database& conti, const std::string& sql, const std
 // marked with '*' gets a snapshot row with his unit count.
 // `spazi` is the gap the suite writes before the date range of the charge
 // selection (two blanks for the live accounts, one for the archive).
+// Without a snapshot (the tax ledger's month ends) only the item totals are
+// kept.
 void passaRegistro(db::Recordset& registro, db::Database& conti, const char* spazi,
                    const std::string& d1, const std::string& d2, std::vector<VoceImposta>& voci,
-                   db::Recordset& snapshot, Interaction& io) {
+                   db::Recordset* snapshot, Interaction& io) {
     const std::string criterio = "NumeroHotel > 0";
     std::int64_t visti = 0;
     for (bool ok = registro.findFirst(criterio); ok; ok = registro.findNext(criterio)) {
@@ -112,8 +115,36 @@ void passaRegistro(db::Recordset& registro, db::Database& conti, const char* spa
             "and DataAddebito >= " + db::quote(registro.field("DataArrivo").toText()) +
             " and DataAddebito <= " + db::quote(d1);
         const std::int64_t unita = contaImposte(conti, sql, cliente, voci);
-        AggiungiRigaSnapshot(snapshot, registro, unita);
+        if (snapshot != nullptr) AggiungiRigaSnapshot(*snapshot, registro, unita);
     }
+}
+
+// The live register, then the archive: every lodged guest's units go to the
+// item totals (and to the snapshot when there is one).
+void leggiRegistri(const std::string& d1, const std::string& d2, const std::string& archivioSchede,
+                   const std::string& archivioConti, std::vector<VoceImposta>& voci,
+                   db::Recordset* snapshot, Interaction& io) {
+    io.progress("Scheda_Cliente.mdb");
+    db::Database schede = db::Database::open("Scheda_Cliente.mdb");
+    db::Database conti = db::Database::open("Conto_Cliente.mdb");
+    db::Recordset correnti = schede.openRecordset(
+        std::string("Select * From Scheda_Cliente Order by ") + kOrdine + ",NumeroProgressivo;");
+    passaRegistro(correnti, conti, "  ", d1, d2, voci, snapshot, io);
+    correnti.close();
+    conti.close();
+    schede.close();
+
+    io.progress(cp1252ToUtf8(archivioSchede));
+    db::Database storicoSchede = db::Database::open(archivioSchede);
+    db::Database storicoConti = db::Database::open(archivioConti);
+    db::Recordset archiviati = storicoSchede.openRecordset(
+        "Select * From Scheda_Cliente Where DataArrivo <= " + db::quote(d2) +
+        " and DataPartenzaReale > " + db::quote(d1) + " Order by " + kOrdine +
+        ",NumeroProgressivo;");
+    passaRegistro(archiviati, storicoConti, " ", d1, d2, voci, snapshot, io);
+    archiviati.close();
+    storicoConti.close();
+    storicoSchede.close();
 }
 
 // "dd/mm" of a stored yyyymmdd date, kept five wide.
@@ -170,6 +201,20 @@ void controllaData(const std::string& data, const char* quale) {
 
 }  // namespace
 
+MaturataAl ImpostaMaturataAl(const std::string& data, Interaction& io) {
+    const std::string d = DataSql(data);
+    std::vector<VoceImposta> voci = caricaVociImposta();
+    const std::string codiceAssistenza = LeggiCodiceAssistenza();
+    leggiRegistri(d, d, PercorsoArchivio("SchedaStoricoClienti.mdb", codiceAssistenza),
+                  PercorsoArchivio("ContoStoricoClienti.mdb", codiceAssistenza), voci, nullptr, io);
+    MaturataAl totale;
+    for (const auto& v : voci) {
+        totale.quantita += v.quantita;
+        totale.importo += v.importo;
+    }
+    return totale;
+}
+
 ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
     const std::string dal = trim(r.dal);
     const std::string al = trim(r.al).empty() ? dal : trim(r.al);
@@ -195,28 +240,7 @@ ReportResult StampaImpostaMaturata(const ReportRequest& r, Interaction& io) {
         snapshotDb.transaction([&] {
             db::Recordset snapshot = snapshotDb.openRecordset(kTabellaSchClienti);
 
-            io.progress("Scheda_Cliente.mdb");
-            db::Database schede = db::Database::open("Scheda_Cliente.mdb");
-            db::Database conti = db::Database::open("Conto_Cliente.mdb");
-            db::Recordset correnti =
-                schede.openRecordset(std::string("Select * From Scheda_Cliente Order by ") +
-                                     kOrdine + ",NumeroProgressivo;");
-            passaRegistro(correnti, conti, "  ", d1, d2, voci, snapshot, io);
-            correnti.close();
-            conti.close();
-            schede.close();
-
-            io.progress(cp1252ToUtf8(archivioSchede));
-            db::Database storicoSchede = db::Database::open(archivioSchede);
-            db::Database storicoConti = db::Database::open(archivioConti);
-            db::Recordset archiviati = storicoSchede.openRecordset(
-                "Select * From Scheda_Cliente Where DataArrivo <= " + db::quote(d2) +
-                " and DataPartenzaReale > " + db::quote(d1) + " Order by " + kOrdine +
-                ",NumeroProgressivo;");
-            passaRegistro(archiviati, storicoConti, " ", d1, d2, voci, snapshot, io);
-            archiviati.close();
-            storicoConti.close();
-            storicoSchede.close();
+            leggiRegistri(d1, d2, archivioSchede, archivioConti, voci, &snapshot, io);
 
             snapshot.close();
         });
