@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <exception>
@@ -62,7 +65,21 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     if (!servizi_.esegui) servizi_.esegui = defaults.esegui;
 
     ControlliDesk c;
-    setCentralWidget(pannelloRighe(this, c));
+    // The rows scroll when the screen is lower than the desk (1366x768 with
+    // a panel), so no row is ever out of reach; the focus keeps its field
+    // in view as Tab and Enter move down the rows.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    righe_ = pannelloRighe(scroll, c);
+    scroll->setWidget(righe_);
+    scroll->setMinimumWidth(righe_->minimumSizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    setCentralWidget(scroll);
+    connect(qApp, &QApplication::focusChanged, scroll, [scroll, this](QWidget*, QWidget* now) {
+        if (now != nullptr && righe_->isAncestorOf(now)) scroll->ensureWidgetVisible(now);
+    });
     fields_ = c.campi;
     buttons_ = c.tasti;
     chk_ = c.chk;
@@ -100,6 +117,11 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
         connect(buttons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { premuto(i); });
     }
+    if (const QScreen* s = screen()) resize(sizeHint().boundedTo(s->availableGeometry().size()));
+}
+
+QSize ISDeskTop::sizeHint() const {
+    return righe_->sizeHint() + QSize(0, menuBar()->sizeHint().height());
 }
 
 std::array<std::string, kCampi> ISDeskTop::testi() const {

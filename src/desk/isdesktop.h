@@ -43,10 +43,15 @@ class ISDeskTop : public QMainWindow {
     // Enter in Text1(index).
     void invio(int index);
 
+    // Room for every row without scrolling (the window itself starts no
+    // larger than the screen, and scrolls when the rows need more).
+    QSize sizeHint() const override;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QWidget* righe_ = nullptr;
     void eseguiReport(int button);
     // F10: into the menu bar (its entry highlighted) or back where the
     // keyboard was.

@@ -105,8 +105,11 @@ QWidget* pannelloRighe(QWidget* parent, ControlliDesk& c) {
     c.campi[kUltimaCamera]->setText(QStringLiteral("ZZZZZZ"));
     to->setBuddy(c.campi[kUltimaCamera]);
     c.campi[kUltimaCamera]->setAccessibleName(QStringLiteral("Alla camera"));
+    // Labels keep a gap from their fields, as on the date rows.
+    rooms->setSpacing(6);
     rooms->addWidget(from);
     rooms->addWidget(c.campi[kPrimaCamera]);
+    rooms->addSpacing(12);
     rooms->addWidget(to);
     rooms->addWidget(c.campi[kUltimaCamera]);
     rooms->addStretch(1);

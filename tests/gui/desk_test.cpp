@@ -199,6 +199,25 @@ TEST_F(DeskTest, EnterInTheWindowMovesTheFocusAndFocusSelectsAll) {
     EXPECT_TRUE(fake.runs.empty());
 }
 
+// On a screen lower than the desk the rows scroll, and a field or button
+// the focus reaches is brought into view.
+TEST_F(DeskTest, OnALowScreenTheRowsScrollToTheFocus) {
+    FakeDesk fake;
+    ISDeskTop desk(fake.servizi());
+    desk.resize(desk.sizeHint().width(), 300);
+    desk.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&desk));
+    desk.activateWindow();
+    QWidget* last = desk.T(0);  // "Esci", at the bottom
+    last->setFocus();
+    QCoreApplication::processEvents();
+    const QPoint inDesk = last->mapTo(&desk, QPoint(0, last->height() - 1));
+    EXPECT_TRUE(desk.rect().contains(inDesk)) << inDesk.y() << " of " << desk.height();
+    desk.Text1(0)->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_GE(desk.Text1(0)->mapTo(&desk, QPoint(0, 0)).y(), 0);
+}
+
 TEST_F(DeskTest, EveryButtonRunsItsReportWithItsDatesAndRooms) {
     FakeDesk fake;
     ISDeskTop desk(fake.servizi());
