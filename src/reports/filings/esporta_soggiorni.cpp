@@ -46,21 +46,6 @@ struct Addebito {
     Currency importo;
 };
 
-// Asks a whole number until accept() holds, as the guests-present report
-// does: an answer that is not a whole number leaves the value as it was.
-template <class Accept>
-std::int64_t chiediNumero(Interaction& io, const char* key, const std::string& prompt,
-                          const char* titolo, Accept accept) {
-    std::int64_t valore = 0;
-    do {
-        std::optional<std::string> risposta = io.ask(key, prompt, titolo, "");
-        if (!risposta) throw ReportCancelled();
-        std::int64_t letto = 0;
-        if (parseWhole(*risposta, letto)) valore = letto;
-    } while (!accept(valore));
-    return valore;
-}
-
 // The tax lines dated in the period, by guest.
 std::unordered_map<std::int64_t, std::vector<Addebito>> addebiti(const std::string& file,
                                                                  const Periodo& p) {
@@ -230,14 +215,9 @@ void scriviFile(const std::filesystem::path& file, const std::vector<std::string
 
 ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io) {
     const Periodo p = controllaPeriodo(r);
-    const std::int64_t nottiMassime =
-        chiediNumero(io, question::kMaxNights,
-                     "Inserire il numero di notti massimo a cui applicare la tassa di soggiorno",
-                     "Notti", [](std::int64_t v) { return v >= 1; });
-    const std::int64_t etaMinima =
-        chiediNumero(io, question::kMinAge,
-                     "Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno",
-                     "Anni", [](std::int64_t v) { return v >= 0; });
+    const registro::LimitiOspiti limiti = registro::chiediLimitiOspiti(io);
+    const std::int64_t nottiMassime = limiti.nottiMassime;
+    const std::int64_t etaMinima = limiti.etaMinima;
     std::optional<std::string> nome;
     do {
         nome = io.ask(question::kOutput, "Nome del file CSV dei soggiorni", "File", kFileSoggiorni);

@@ -29,22 +29,6 @@ namespace {
 
 constexpr const char* kHeading = "Nome Cliente                   Arrivo     Partenza   Notti Anni";
 
-// Asks a whole number until accept() holds. An answer that is not a whole
-// number leaves the value as it was (0 at the start); a cancelled question
-// abandons the report.
-template <class Accept>
-std::int64_t chiediNumero(Interaction& io, const char* key, const std::string& prompt,
-                          const char* titolo, Accept accept) {
-    std::int64_t valore = 0;
-    do {
-        std::optional<std::string> risposta = io.ask(key, prompt, titolo, "");
-        if (!risposta) throw ReportCancelled();
-        std::int64_t letto = 0;
-        if (parseWhole(*risposta, letto)) valore = letto;
-    } while (!accept(valore));
-    return valore;
-}
-
 struct Elenco {
     const Periodo& periodo;
     std::int64_t nottiMassime;
@@ -133,14 +117,9 @@ void passata(const std::string& file, const std::string& sql, bool archivio, Ele
 
 ReportResult StampaOspitiPresenti(const ReportRequest& r, Interaction& io) {
     const Periodo p = controllaPeriodo(r);
-    const std::int64_t nottiMassime =
-        chiediNumero(io, question::kMaxNights,
-                     "Inserire il numero di notti massimo a cui applicare la tassa di soggiorno",
-                     "Notti", [](std::int64_t v) { return v >= 1; });
-    const std::int64_t etaMinima =
-        chiediNumero(io, question::kMinAge,
-                     "Inserire l'età minima degli ospiti a cui applicare la tassa di soggiorno",
-                     "Anni", [](std::int64_t v) { return v >= 0; });
+    const registro::LimitiOspiti limiti = registro::chiediLimitiOspiti(io);
+    const std::int64_t nottiMassime = limiti.nottiMassime;
+    const std::int64_t etaMinima = limiti.etaMinima;
 
     ReportResult esito;
     ReportWriter out;
