@@ -457,6 +457,15 @@ std::vector<std::string> righeStruttura(const Struttura& s) {
             "Gestore: " + o(s.gestore) + " - codice fiscale " + o(s.codiceFiscaleGestore)};
 }
 
+Periodo periodoAnno(int anno) {
+    Periodo p;
+    p.dal = "01/01/" + str(anno);
+    p.al = "31/12/" + str(anno);
+    p.inizio = DataSql(p.dal);
+    p.fine = DataSql(p.al);
+    return p;
+}
+
 int annoRichiesto(const ReportRequest& r, Interaction& io) {
     const std::string predefinito = str(AnnoDi(trim(r.dal)).value_or(2000));
     const auto risposta =

@@ -147,6 +147,9 @@ std::vector<std::string> righeStruttura(const Struttura& s);
 // The year a filing is for: asked (question "year"), the year of the
 // request's date by default. Throws ReportCancelled or ReportError.
 int annoRichiesto(const ReportRequest& r, Interaction& io);
+
+// 01/01 to 31/12 of a year.
+Periodo periodoAnno(int anno);
 // "I", "II", "III", "IV".
 const char* trimestreRomano(int trimestre);
 // "Gennaio" .. "Dicembre".

@@ -61,11 +61,7 @@ void quadro(ReportWriter& out, const std::string& titolo, const filings::Riepilo
 
 ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io) {
     const int anno = filings::annoRichiesto(r, io);
-    Periodo p;
-    p.dal = "01/01/" + str(anno);
-    p.al = "31/12/" + str(anno);
-    p.inizio = DataSql(p.dal);
-    p.fine = DataSql(p.al);
+    const Periodo p = filings::periodoAnno(anno);
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     std::vector<std::string> controlli = dati.controlli();
     std::vector<filings::Riepilogo> trimestri;

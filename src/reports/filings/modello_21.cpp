@@ -45,11 +45,7 @@ std::string riga(const std::string& mese, const std::string& primo, const std::s
 
 ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
     const int anno = filings::annoRichiesto(r, io);
-    Periodo p;
-    p.dal = "01/01/" + str(anno);
-    p.al = "31/12/" + str(anno);
-    p.inizio = DataSql(p.dal);
-    p.fine = DataSql(p.al);
+    const Periodo p = filings::periodoAnno(anno);
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     const std::vector<std::string> controlli = dati.controlli();
     const filings::Riepilogo annoIntero = dati.riepiloga();
