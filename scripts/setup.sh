@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config ccache
-    libsqlite3-dev sqlite3 mdbtools mdbtools-dev libglib2.0-dev libxlsxwriter-dev unzip
+    libsqlite3-dev sqlite3 mdbtools mdbtools-dev libglib2.0-dev libxlsxwriter-dev unzip locales
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n libcups2-dev fonts-liberation poppler-utils
     xvfb xauth xdg-utils clang-format
