@@ -25,6 +25,7 @@
 #include "data/fiscal.h"
 #include "data/hotel.h"
 #include "output/report_file.h"
+#include "output/text_output.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/registro.h"
@@ -189,25 +190,12 @@ void passata(const std::string& schede, const std::string& conti, const std::str
 // Written beside the target under a temporary name and renamed into place:
 // a failed run leaves the previous file as it was.
 void scriviFile(const std::filesystem::path& file, const std::vector<std::string>& righe) {
-    std::filesystem::path tmp = file;
-    tmp += ".tmp";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f << kIntestazione << "\r\n";
-        for (const auto& r : righe) f << r << "\r\n";
-        f.flush();
-        if (!f) {
-            std::error_code ignora;
-            std::filesystem::remove(tmp, ignora);
-            throw ReportError(tmp.string() + ": scrittura non riuscita");
-        }
-    }
-    std::error_code err;
-    std::filesystem::rename(tmp, file, err);
-    if (err) {
-        std::error_code ignora;
-        std::filesystem::remove(tmp, ignora);
-        throw ReportError(file.string() + ": " + err.message());
+    std::string testo = std::string(kIntestazione) + "\r\n";
+    for (const auto& r : righe) testo += r + "\r\n";
+    try {
+        scriviFileSicuro(file.string(), testo);
+    } catch (const std::runtime_error& e) {
+        throw ReportError(e.what());
     }
 }
 
