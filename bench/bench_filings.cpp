@@ -31,35 +31,17 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-// A private folder whose files are links to the cached data set.
-void workFolder() {
-    static const bool ready = [] {
-        const fs::path dir = "/tmp/corvex-bench-filings." + std::to_string(::getpid());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(corvex::bench::largeData())) {
-            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
-        }
-        fs::current_path(dir);
-        ::unsetenv("PCLocal");
-        return true;
-    }();
-    (void)ready;
-}
-
 using Routine = corvex::ReportResult (*)(const corvex::ReportRequest&, corvex::Interaction&);
 
 void run(benchmark::State& state, Routine report, const char* dal, const char* al) {
-    workFolder();
+    corvex::bench::enterLinkedFolder("filings");
     corvex::ReportRequest r;
     r.dal = dal;
     r.al = al;
     Silent io;
     report(r, io);  // warm cache
     for (auto _ : state) report(r, io);
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
+    state.counters["peak_MB"] = corvex::bench::peakMegabytes();
 }
 
 void BM_AnnualDeclaration(benchmark::State& s) {

@@ -33,20 +33,6 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-// A private folder whose files are links to the cached data set.
-void enterWorkFolder() {
-    static const std::string work = [] {
-        const fs::path dir = "/tmp/corvex-bench-fiscal." + std::to_string(::getpid());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(corvex::bench::largeData())) {
-            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
-        }
-        return dir.string();
-    }();
-    fs::current_path(work);
-}
-
 corvex::ReportRequest request(bool year) {
     corvex::ReportRequest r;
     r.dal = year ? "01/01/2025" : "01/08/2025";
@@ -57,16 +43,14 @@ corvex::ReportRequest request(bool year) {
 
 template <corvex::ReportResult (*Report)(const corvex::ReportRequest&, corvex::Interaction&)>
 void run(benchmark::State& state) {
-    enterWorkFolder();
+    corvex::bench::enterLinkedFolder("fiscal");
     const corvex::ReportRequest r = request(state.range(0) == 1);
     Silent io;
     Report(r, io);  // untimed: the engine's first open builds its cache copies
     for (auto _ : state) {
         benchmark::DoNotOptimize(Report(r, io));
     }
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    state.counters["peak_rss_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
+    state.counters["peak_rss_MB"] = corvex::bench::peakMegabytes();
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "bench_support.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "demo/demo.h"
@@ -23,6 +26,29 @@ std::string largeData() {
         if (ec) fs::remove_all(tmp);  // another process made it first
     }
     return cache.string();
+}
+
+void enterLinkedFolder(const std::string& tag) {
+    static std::map<std::string, fs::path> made;
+    auto it = made.find(tag);
+    if (it == made.end()) {
+        const fs::path dir =
+            "/tmp/corvex-bench-" + tag + "." + std::to_string(static_cast<long>(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const auto& e : fs::directory_iterator(largeData())) {
+            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
+        }
+        it = made.emplace(tag, dir).first;
+    }
+    fs::current_path(it->second);
+    ::unsetenv("PCLocal");
+}
+
+double peakMegabytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
 }  // namespace corvex::bench

@@ -9,4 +9,13 @@ namespace corvex::bench {
 // into /tmp/corvex-bench-large and reused by later runs and processes.
 std::string largeData();
 
+// Makes the current directory a private folder of this process (named after
+// tag) whose files are links to largeData(), so the reports write their own
+// report and trace files there; PCLocal is unset (report file fd0). The
+// folder is made once per tag and process.
+void enterLinkedFolder(const std::string& tag);
+
+// The process's peak resident memory so far, in megabytes.
+double peakMegabytes();
+
 }  // namespace corvex::bench

@@ -38,32 +38,10 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-// A private folder whose files are links to the cached data set.
-const std::string& workFolder() {
-    static const std::string work = [] {
-        const fs::path dir = "/tmp/corvex-bench-taxa." + std::to_string(::getpid());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(corvex::bench::largeData())) {
-            fs::create_symlink(fs::absolute(e.path()), dir / e.path().filename());
-        }
-        fs::current_path(dir);
-        ::unsetenv("PCLocal");
-        return dir.string();
-    }();
-    return work;
-}
-
-double peakMegabytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
-}
-
 using Routine = corvex::ReportResult (*)(const corvex::ReportRequest&, corvex::Interaction&);
 
 void run(benchmark::State& state, Routine report, const char* dal, const char* al) {
-    workFolder();
+    corvex::bench::enterLinkedFolder("taxa");
     corvex::ReportRequest r;
     r.dal = dal;
     r.al = al;
@@ -71,7 +49,7 @@ void run(benchmark::State& state, Routine report, const char* dal, const char* a
     report(r, io);  // warm cache
     for (auto _ : state) report(r, io);
     state.SetLabel(r.dal + " - " + r.al);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = corvex::bench::peakMegabytes();
 }
 
 void BM_SummaryOneMonth(benchmark::State& s) {
@@ -145,7 +123,7 @@ void exec(sqlite3* db, const std::string& sql) {
 }
 
 void BM_SqliteFloorSummaryOneYear(benchmark::State& state) {
-    workFolder();
+    corvex::bench::enterLinkedFolder("taxa");
     sqlite3* db = nullptr;
     sqlite3_open_v2("Scheda_Cliente.mdb", &db, SQLITE_OPEN_READONLY, nullptr);
     exec(db,
