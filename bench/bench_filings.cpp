@@ -31,17 +31,9 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-using Routine = corvex::ReportResult (*)(const corvex::ReportRequest&, corvex::Interaction&);
-
-void run(benchmark::State& state, Routine report, const char* dal, const char* al) {
-    corvex::bench::enterLinkedFolder("filings");
-    corvex::ReportRequest r;
-    r.dal = dal;
-    r.al = al;
+void run(benchmark::State& state, corvex::bench::Routine report, const char* dal, const char* al) {
     Silent io;
-    report(r, io);  // warm cache
-    for (auto _ : state) report(r, io);
-    state.counters["peak_MB"] = corvex::bench::peakMegabytes();
+    corvex::bench::timeReport(state, "filings", report, dal, al, io);
 }
 
 void BM_AnnualDeclaration(benchmark::State& s) {

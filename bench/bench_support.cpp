@@ -51,4 +51,16 @@ double peakMegabytes() {
     return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
+void timeReport(benchmark::State& state, const std::string& tag, Routine report, const char* dal,
+                const char* al, Interaction& io) {
+    enterLinkedFolder(tag);
+    ReportRequest r;
+    r.dal = dal;
+    r.al = al;
+    report(r, io);  // warm cache
+    for (auto _ : state) report(r, io);
+    state.SetLabel(r.dal + " - " + r.al);
+    state.counters["peak_MB"] = peakMegabytes();
+}
+
 }  // namespace corvex::bench

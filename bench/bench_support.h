@@ -1,7 +1,12 @@
 // Shared by the report benchmarks: the large demo data set, made once.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <string>
+
+#include "reports/interaction.h"
+#include "reports/request.h"
 
 namespace corvex::bench {
 
@@ -17,5 +22,13 @@ void enterLinkedFolder(const std::string& tag);
 
 // The process's peak resident memory so far, in megabytes.
 double peakMegabytes();
+
+using Routine = ReportResult (*)(const ReportRequest&, Interaction&);
+
+// Times report over dal..al in the linked folder tag, answering through io;
+// one untimed run first builds the engine's cache copies. Labels the run
+// with its period and records the peak memory as "peak_MB".
+void timeReport(benchmark::State& state, const std::string& tag, Routine report, const char* dal,
+                const char* al, Interaction& io);
 
 }  // namespace corvex::bench

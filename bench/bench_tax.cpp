@@ -38,18 +38,9 @@ class Silent : public corvex::Interaction {
     void showPrintMenu() override {}
 };
 
-using Routine = corvex::ReportResult (*)(const corvex::ReportRequest&, corvex::Interaction&);
-
-void run(benchmark::State& state, Routine report, const char* dal, const char* al) {
-    corvex::bench::enterLinkedFolder("taxa");
-    corvex::ReportRequest r;
-    r.dal = dal;
-    r.al = al;
+void run(benchmark::State& state, corvex::bench::Routine report, const char* dal, const char* al) {
     Silent io;
-    report(r, io);  // warm cache
-    for (auto _ : state) report(r, io);
-    state.SetLabel(r.dal + " - " + r.al);
-    state.counters["peak_MB"] = corvex::bench::peakMegabytes();
+    corvex::bench::timeReport(state, "taxa", report, dal, al, io);
 }
 
 void BM_SummaryOneMonth(benchmark::State& s) {
