@@ -163,9 +163,9 @@ std::string usage() {
            "--name=VALUE. CamereImp.txt in the data folder overrides the room range.\n"
            "\n"
            "Exit codes: 0 done; 1 database or file error, or an output (--pdf, --csv,\n"
-           "--print) that failed or could not be done; 2 bad arguments (or a report not\n"
-           "built yet); 3 done, but some records or statements were skipped (listed on\n"
-           "stderr).\n";
+           "--xlsx, --print) that failed or could not be done; 2 bad arguments (or a\n"
+           "report not built yet); 3 done, but some records or statements were skipped\n"
+           "(listed on stderr).\n";
 }
 
 int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
@@ -188,9 +188,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
     // and some reports carry on past failures they catch.
     std::string outputError;
     if (!printMenu && output) {
-        printMenu = [&inv, &err, &outputError, &render] {
+        printMenu = [&inv, &err, &outputError, &render](const xlsx::Foglio* sheet) {
             try {
-                for (const auto& done : eseguiUscita(inv.output, {render, {}}))
+                for (const auto& done : eseguiUscita(inv.output, {render, {}}, sheet))
                     err << kProgram << ": " << done << '\n';
             } catch (const std::exception& e) {
                 outputError = e.what();
@@ -250,7 +250,7 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
             << (fileExists("MCCnf.txt") ? " (c'è MCCnf.txt: esecuzione automatica, il report è "
                                           "stato aggiunto al file di stampa)"
                                         : "")
-            << ", quindi --pdf, --csv e --print non sono stati eseguiti\n";
+            << ", quindi --pdf, --csv, --xlsx e --print non sono stati eseguiti\n";
         return DataError;
     }
     return code;

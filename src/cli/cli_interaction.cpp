@@ -36,7 +36,7 @@ void CliInteraction::warn(const std::string& text, const std::string& title) {
 
 void CliInteraction::showPrintMenu() {
     ++printMenuCount_;
-    if (printMenu_) printMenu_();
+    if (printMenu_) printMenu_(sheet_ ? &*sheet_ : nullptr);
 }
 
 }  // namespace corvex::cli

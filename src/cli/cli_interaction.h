@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,9 +22,10 @@ class AnswerMissing : public std::runtime_error {
 };
 
 // Called when the report file is written and closed, in place of the desk's
-// print menu. The output options (PDF, CSV, printing) install one; without a
-// handler the report file is simply left in the data folder.
-using PrintMenuHandler = std::function<void()>;
+// print menu, with the sheet the report offered (nullptr: none). The output
+// options (PDF, CSV, XLSX, printing) install one; without a handler the
+// report file is simply left in the data folder.
+using PrintMenuHandler = std::function<void(const xlsx::Foglio* sheet)>;
 
 class CliInteraction : public Interaction {
   public:
@@ -40,6 +42,7 @@ class CliInteraction : public Interaction {
                  bool defaultYes) override;
     void warn(const std::string& text, const std::string& title) override;
     void showPrintMenu() override;
+    void offerSheet(const xlsx::Foglio& sheet) override { sheet_ = sheet; }
 
     // How many times the print menu was reached (0 or 1 for a finished report).
     int printMenuCount() const { return printMenuCount_; }
@@ -54,6 +57,7 @@ class CliInteraction : public Interaction {
     PrintMenuHandler printMenu_;
     std::map<std::string, int> asked_;
     int printMenuCount_ = 0;
+    std::optional<xlsx::Foglio> sheet_;
 };
 
 }  // namespace corvex::cli

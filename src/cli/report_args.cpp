@@ -48,6 +48,10 @@ std::vector<OptionDef> reportOptions(const ReportEntry& e) {
             valueOption("last-room", "ROOM", "last room of the range (default: ZZZZZZ)"));
     }
     for (const Question* q : questionsOf(e)) list.push_back(valueOption(q->key, q->value, q->help));
+    if (e.sheet) {
+        list.push_back(valueOption("xlsx", "FILE",
+                                   "the report's table as a spreadsheet (typed cells) in FILE"));
+    }
     if (e.prepaidOnly) {
         list.push_back(
             {"prepaid-only", false,
@@ -250,6 +254,7 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
     output.stampa = named("print");
     output.destinazione = named("destination");
     output.csv = option("csv") != nullptr;
+    output.xlsx = named("xlsx");
     output.compressa = option("compressed") != nullptr;
     output.orizzontale = option("landscape") != nullptr;
     output.fronteRetro = option("duplex") != nullptr;
@@ -265,7 +270,7 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args,
 }
 
 bool wantsOutput(const RichiestaUscita& output) {
-    return output.csv || !output.pdf.empty() || !output.stampa.empty();
+    return output.csv || !output.xlsx.empty() || !output.pdf.empty() || !output.stampa.empty();
 }
 
 std::string commonOptionsUsage() {

@@ -22,7 +22,8 @@ struct ServiziDesk {
     std::function<void(const std::string& text, const std::string& title)> messaggio;
     std::function<bool(const std::string& text, const std::string& title, bool defaultYes)>
         conferma;
-    std::function<void()> menuStampa;
+    // The print menu; the report's sheet when it offered one, else nullptr.
+    std::function<void(const xlsx::Foglio*)> menuStampa;
     std::function<void()> impostazioni;
     std::function<ReportResult(const ReportEntry&, const ReportRequest&, Interaction&)> esegui;
 };

@@ -41,7 +41,7 @@ ServiziDesk serviziDesk(QWidget* desk) {
     s.conferma = [desk](const std::string& text, const std::string& title, bool defaultYes) {
         return qt::ChiediConferma(text, title, defaultYes, desk);
     };
-    s.menuStampa = [desk] { qt::mostraMenuStampa(desk); };
+    s.menuStampa = [desk](const xlsx::Foglio* foglio) { qt::mostraMenuStampa(desk, foglio); };
     s.impostazioni = [desk] {
         qt::ISImpostazioni editor(desk);
         editor.exec();

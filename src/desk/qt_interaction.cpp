@@ -46,7 +46,7 @@ void QtInteraction::warn(const std::string& text, const std::string& title) {
 
 void QtInteraction::showPrintMenu() {
     closeProgress();
-    servizi_.menuStampa();
+    servizi_.menuStampa(sheet_ ? &*sheet_ : nullptr);
 }
 
 void QtInteraction::progress(const std::string& where) {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <optional>
 
 #include "desk/dispatch.h"
 #include "reports/interaction.h"
@@ -26,6 +27,7 @@ class QtInteraction : public Interaction {
                  bool defaultYes) override;
     void warn(const std::string& text, const std::string& title) override;
     void showPrintMenu() override;
+    void offerSheet(const xlsx::Foglio& sheet) override { sheet_ = sheet; }
     // Shows a modal progress dialog once the report has run for half a
     // second; throws ReportCancelled when the user pressed its Cancel.
     void progress(const std::string& where) override;
@@ -45,6 +47,7 @@ class QtInteraction : public Interaction {
     QElapsedTimer pumped_;
     QPointer<QProgressDialog> dialog_;
     std::string dal_, al_;
+    std::optional<xlsx::Foglio> sheet_;
 };
 
 }  // namespace corvex::desk

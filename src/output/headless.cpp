@@ -93,6 +93,16 @@ EsitoUscita uscitaCSV() {
     return {csv, "CSV: " + utf8(csv)};
 }
 
+std::string nomeFileXLSX() {
+    return reportFileName() + ".xlsx";
+}
+
+EsitoUscita uscitaXLSX(const xlsx::Foglio& foglio, const std::string& path) {
+    xlsx::scrivi(path, foglio);
+    const std::string file = percorsoCompleto(path);
+    return {file, "XLSX: " + utf8(file)};
+}
+
 EsitoUscita uscitaPDF(const ConfigStampa& config, const std::string& path,
                       const ServiziUscita& servizi) {
     const std::string report = fileDiStampa();
@@ -126,10 +136,15 @@ EsitoUscita uscitaStampa(const ConfigStampa& c, const ServiziUscita& servizi) {
                       utf8(file.empty() ? done : "scritta nel file " + file)};
 }
 
-std::vector<std::string> eseguiUscita(const RichiestaUscita& r, const ServiziUscita& servizi) {
+std::vector<std::string> eseguiUscita(const RichiestaUscita& r, const ServiziUscita& servizi,
+                                      const xlsx::Foglio* foglio) {
     std::vector<std::string> done;
     fileDiStampa();
     if (r.csv) done.push_back(uscitaCSV().avviso);
+    if (!r.xlsx.empty()) {
+        if (!foglio) throw std::runtime_error("Questo report non ha un foglio XLSX");
+        done.push_back(uscitaXLSX(*foglio, r.xlsx).avviso);
+    }
     if (!r.pdf.empty()) {
         if (!servizi.render) noPrinterMode();
         std::string used;

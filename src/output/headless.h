@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "output/print_config.h"
+#include "output/xlsx.h"
 
 namespace corvex {
 
 struct RichiestaUscita {
     std::string pdf;           // --pdf FILE: printer-mode rendering into FILE
     bool csv = false;          // --csv: the CSV export beside the report file
+    std::string xlsx;          // --xlsx FILE: the report's sheet (filings only)
     std::string stampa;        // --print DESTINATION: a destination of Stampanti.mdb
     std::string destinazione;  // --destination NAME: whose settings --pdf uses
     bool compressa = false;
@@ -72,6 +74,14 @@ ConfigStampa configPDF(const std::string& destinazione, bool compressa, bool ori
 // The CSV export of the report file ("CSV: /path/fd1.csv").
 EsitoUscita uscitaCSV();
 
+// The sheet a report offered, as the XLSX file path ("XLSX: /path/x.xlsx").
+// Throws xlsx::XlsxError naming the file.
+EsitoUscita uscitaXLSX(const xlsx::Foglio& foglio, const std::string& path);
+
+// The XLSX file of the print menu: the report file's name with ".xlsx",
+// beside the CSV export.
+std::string nomeFileXLSX();
+
 // The report drawn in printer mode into the PDF file path.
 EsitoUscita uscitaPDF(const ConfigStampa& config, const std::string& path,
                       const ServiziUscita& servizi);
@@ -85,10 +95,12 @@ EsitoUscita uscitaStampa(const ConfigStampa& config, const ServiziUscita& serviz
 // orizzontale, corpo 7,5 punti"; empty when the page was not changed.
 std::string avvisoPagina(const PaginaScelta& pagina);
 
-// Runs the requested outputs in the order CSV, PDF, print. Returns one
-// notice per output done. Throws std::runtime_error naming the file or
-// destination on failure (a missing report file or destination included).
+// Runs the requested outputs in the order CSV, XLSX, PDF, print. Returns
+// one notice per output done. Throws std::runtime_error naming the file or
+// destination on failure (a missing report file or destination included,
+// and an XLSX asked of a report that offered no sheet).
 std::vector<std::string> eseguiUscita(const RichiestaUscita& richiesta,
-                                      const ServiziUscita& servizi);
+                                      const ServiziUscita& servizi,
+                                      const xlsx::Foglio* foglio = nullptr);
 
 }  // namespace corvex

@@ -172,6 +172,14 @@ void scrivi(const std::string& file, const Foglio& foglio) {
             fail(file, "riga " + std::to_string(r + 1) + ", colonna " + std::to_string(col + 1) +
                            ": " + lxw_strerror(e));
     };
+    for (std::size_t i = 0; i < foglio.titolo.size(); ++i) {
+        // Titles overflow into the empty cells beside them: no column width.
+        check(worksheet_write_string(ws, row, 0, cp1252ToUtf8(foglio.titolo[i]).c_str(),
+                                     i == 0 ? bold : nullptr),
+              row, 0);
+        ++row;
+    }
+    if (!foglio.titolo.empty()) ++row;
     if (!foglio.intestazione.empty()) {
         for (std::size_t col = 0; col < foglio.intestazione.size(); ++col) {
             const std::string& h = foglio.intestazione[col];
@@ -180,7 +188,7 @@ void scrivi(const std::string& file, const Foglio& foglio) {
                   row, col);
             widen(col, h.size());
         }
-        worksheet_freeze_panes(ws, 1, 0);
+        worksheet_freeze_panes(ws, row + 1, 0);
         ++row;
     }
     for (const auto& cells : foglio.righe) {

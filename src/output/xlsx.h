@@ -37,7 +37,10 @@ class Cella {
 };
 
 struct Foglio {
-    std::string nome = "Foglio1";           // the sheet's tab (at most 31 characters kept)
+    std::string nome = "Foglio1";  // the sheet's tab (at most 31 characters kept)
+    // Lines above the table (a report's heading, the first in bold), then
+    // one empty row; none when empty.
+    std::vector<std::string> titolo;
     std::vector<std::string> intestazione;  // the bold first row; none when empty
     // Column widths in characters; a column without one (or 0) is as wide
     // as its longest text, between 8 and 60.

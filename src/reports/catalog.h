@@ -68,6 +68,9 @@ struct ReportEntry {
     // Runs on past failures: a skipped record or statement is listed and the
     // command line exits 3.
     bool continueOnError = false;
+    // Offers its table as a sheet (Interaction::offerSheet): the print
+    // menu's XLSX button and --xlsx.
+    bool sheet = false;
     const char* help = nullptr;  // one line for --help (English)
     DeskPlace desk{};
 };
@@ -140,6 +143,7 @@ inline constexpr ReportEntry kReports[] = {
     {.name = "return",
      .routine = "StampaDichiarazionePeriodica",
      .run = &StampaDichiarazionePeriodica,
+     .sheet = true,
      .help = "the periodic tourist-tax return: nights, tax due, collected and paid by category",
      .desk = {"Dichiarazione periodica imposta di soggiorno (mese o trimestre)", "Stampa"}},
     {.name = "annual-declaration",
@@ -147,6 +151,7 @@ inline constexpr ReportEntry kReports[] = {
      .run = &StampaDichiarazioneAnnuale,
      .twoDates = false,
      .asks = {question::kYear},
+     .sheet = true,
      .help = "the annual tourist-tax declaration: quarters I-IV, payments, structure data",
      .desk = {"Dichiarazione annuale e Modello 21 (anno della data)", "Dichiarazione"}},
     {.name = "modello-21",
@@ -154,11 +159,13 @@ inline constexpr ReportEntry kReports[] = {
      .run = &StampaModello21,
      .twoDates = false,
      .asks = {question::kYear},
+     .sheet = true,
      .help = "the Modello 21 account of the year: collected and paid over month by month",
      .desk = {"Dichiarazione annuale e Modello 21 (anno della data)", "Modello 21"}},
     {.name = "tax-ledger",
      .routine = "StampaRegistroImposta",
      .run = &StampaRegistroImposta,
+     .sheet = true,
      .help = "the tourist tax month by month: accrued, charged, collected, paid over",
      .desk = {"Registro mensile imposta di soggiorno", "Stampa"}},
     {.name = "stays-export",
@@ -166,6 +173,7 @@ inline constexpr ReportEntry kReports[] = {
      .run = &EsportaSoggiorni,
      .asks = {question::kMaxNights, question::kMinAge, question::kOutput},
      .continueOnError = true,
+     .sheet = true,
      .help = "the guests present in the period as a CSV file for the municipal portal",
      .desk = {"Esportazione soggiorni del periodo (CSV)", "Esporta"}},
 };

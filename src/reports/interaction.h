@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/errors.h"  // ReportError
+#include "output/xlsx.h"
 
 namespace corvex {
 
@@ -49,6 +50,10 @@ class Interaction {
     virtual void warn(const std::string& text, const std::string& title) = 0;
     // The report file is written and closed: show the print menu (modal).
     virtual void showPrintMenu() = 0;
+    // The report's table with typed cells, handed by the reports that have
+    // one just before showPrintMenu: the print menu offers it as XLSX (the
+    // command line's --xlsx). Reports without one never call this.
+    virtual void offerSheet(const xlsx::Foglio& /*sheet*/) {}
     // Progress of a long report ("12/03/2024", "guest 1200 of 3000"). May
     // throw ReportCancelled when the user stops the report.
     virtual void progress(const std::string& /*where*/) {}

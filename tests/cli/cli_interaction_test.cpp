@@ -66,7 +66,7 @@ TEST(CliInteractionTest, WarningsGoToStderrAsTheyAre) {
 TEST(CliInteractionTest, PrintMenuCallsTheHandlerWhenThereIsOne) {
     std::ostringstream err;
     int calls = 0;
-    CliInteraction withHandler(Answers{}, err, [&] { ++calls; });
+    CliInteraction withHandler(Answers{}, err, [&](const xlsx::Foglio*) { ++calls; });
     withHandler.showPrintMenu();
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(withHandler.printMenuCount(), 1);

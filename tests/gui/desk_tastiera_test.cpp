@@ -27,7 +27,7 @@ struct Registro {
         };
         s.messaggio = [](const std::string&, const std::string&) {};
         s.conferma = [](const std::string&, const std::string&, bool d) { return d; };
-        s.menuStampa = [] {};
+        s.menuStampa = [](const xlsx::Foglio*) {};
         s.impostazioni = [this] { ++settings; };
         s.esegui = [this](const ReportEntry& e, const ReportRequest& r, Interaction&) {
             runs.emplace_back(e.routine, r);

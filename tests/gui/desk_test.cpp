@@ -46,7 +46,7 @@ struct FakeDesk {
             messages.push_back(text);
         };
         s.conferma = [](const std::string&, const std::string&, bool d) { return d; };
-        s.menuStampa = [this] { ++printMenus; };
+        s.menuStampa = [this](const xlsx::Foglio*) { ++printMenus; };
         s.impostazioni = [] {};
         s.esegui = [this](const ReportEntry& e, const ReportRequest& r, Interaction& io) {
             runs.emplace_back(e.routine, r);

@@ -49,6 +49,7 @@ class FakeIo : public Interaction {
         warnings.emplace_back(text, title);
     }
     void showPrintMenu() override { ++printMenus; }
+    void offerSheet(const xlsx::Foglio& f) override { sheet = f; }
 
     std::deque<std::optional<std::string>> answers;  // for ask()
     std::deque<bool> confirmations;                  // for confirm(); empty: the default
@@ -56,6 +57,7 @@ class FakeIo : public Interaction {
     std::vector<Domanda> confirmed;
     std::vector<std::pair<std::string, std::string>> warnings;  // text, title
     int printMenus = 0;
+    std::optional<xlsx::Foglio> sheet;  // the sheet the report offered
 
   private:
     bool scripted_ = false;

@@ -96,6 +96,9 @@ QIcon iconaMenuStampa(int index) {
         case 4:
             drawMagnifier(p);
             break;
+        case 6:
+            drawSheet(p, QStringLiteral("XLS"), QColor(20, 110, 90));
+            break;
         default:
             drawExit(p);
             break;

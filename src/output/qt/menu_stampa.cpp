@@ -37,13 +37,14 @@ struct ButtonText {
     const char* tip;
     const char* name;
 };
-constexpr ButtonText kButtons[6] = {
+constexpr ButtonText kButtons[7] = {
     {"Apre la copia d'archivio della stampa", "Copia d'archivio"},
     {"Esporta la stampa in formato CSV e la apre", "Esporta CSV"},
     {"Stampa sulla destinazione PDF", "Stampa PDF"},
     {"Stampa sulla destinazione scelta", "Stampa"},
     {"Mostra l'anteprima di stampa", "Anteprima"},
     {"Chiude il menu di stampa", "Chiudi"},
+    {"Esporta la tabella del report in un foglio XLSX e lo apre", "Esporta XLSX"},
 };
 
 }  // namespace
@@ -64,8 +65,9 @@ ServiziMenuStampa serviziMenuStampa() {
     return s;
 }
 
-MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi)
+MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi, const xlsx::Foglio* foglio)
     : QDialog(parent), servizi_(std::move(servizi)) {
+    if (foglio) foglio_ = *foglio;
     setObjectName(QStringLiteral("MenuStampa"));
     setWindowTitle(QStringLiteral("Stampe non modificabili"));
     setModal(true);
@@ -97,7 +99,8 @@ MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi)
     checks->addWidget(chk2_);
     checks->addWidget(chk3_);
     auto* row = new QHBoxLayout;
-    for (int i = 0; i < 6; ++i) {
+    // The XLSX button stands beside the CSV one.
+    for (int i : {0, 1, 6, 2, 3, 4, 5}) {
         auto* b = new QToolButton(this);
         b->setObjectName(QStringLiteral("Tst%1").arg(i));
         b->setIcon(iconaMenuStampa(i));
@@ -110,6 +113,7 @@ MenuStampa::MenuStampa(QWidget* parent, ServiziMenuStampa servizi)
         buttons_[static_cast<std::size_t>(i)] = b;
         row->addWidget(b);
     }
+    buttons_[6]->setVisible(foglio_.has_value());
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(checks);
@@ -206,6 +210,13 @@ void MenuStampa::Tst(int index) {
             case 2:
                 stampaPDF();
                 return;
+            case 6: {
+                if (!foglio_) return;
+                const EsitoUscita done = uscitaXLSX(*foglio_, nomeFileXLSX());
+                dici(QString::fromStdString(done.avviso));
+                apri(done.file);
+                return;
+            }
             case 3:
                 stampa();
                 return;
@@ -255,8 +266,8 @@ void MenuStampa::stampa() {
     dici(QString::fromStdString(uscitaStampa(*config, servizi_.uscita).avviso));
 }
 
-void mostraMenuStampa(QWidget* parent) {
-    MenuStampa menu(parent);
+void mostraMenuStampa(QWidget* parent, const xlsx::Foglio* foglio) {
+    MenuStampa menu(parent, serviziMenuStampa(), foglio);
     menu.exec();
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "output/archivio.h"
@@ -36,10 +37,13 @@ class MenuStampa : public QDialog {
     Q_OBJECT
   public:
     // Makes the archive copy of the report file in doc/ and fills the lists.
-    explicit MenuStampa(QWidget* parent = nullptr, ServiziMenuStampa servizi = serviziMenuStampa());
+    // foglio: the report's table, when it offered one; only then the XLSX
+    // button shows.
+    explicit MenuStampa(QWidget* parent = nullptr, ServiziMenuStampa servizi = serviziMenuStampa(),
+                        const xlsx::Foglio* foglio = nullptr);
 
     // Button actions by index: 0 archive copy, 1 CSV, 2 PDF, 3 print,
-    // 4 preview, 5 close.
+    // 4 preview, 5 close, 6 XLSX (with a sheet only).
     void Tst(int index);
 
     QComboBox* combo1() const { return combo1_; }
@@ -68,10 +72,12 @@ class MenuStampa : public QDialog {
     QCheckBox* chk2_;
     QCheckBox* chk3_;
     QLabel* status_;
-    std::array<QToolButton*, 6> buttons_{};
+    std::array<QToolButton*, 7> buttons_{};
+    std::optional<xlsx::Foglio> foglio_;
 };
 
-// Shows the print menu for the report file just written (modal).
-void mostraMenuStampa(QWidget* parent);
+// Shows the print menu for the report file just written (modal), with the
+// XLSX button when the report offered its sheet.
+void mostraMenuStampa(QWidget* parent, const xlsx::Foglio* foglio = nullptr);
 
 }  // namespace corvex::qt

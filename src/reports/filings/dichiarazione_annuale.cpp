@@ -9,6 +9,7 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "output/report_file.h"
+#include "output/xlsx.h"
 #include "reports/filings/calcolo_imposta.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
@@ -55,6 +56,91 @@ void quadro(ReportWriter& out, const std::string& titolo, const filings::Riepilo
     out.line(voce("Imposta riscossa", importo(t.totale.riscossa)));
     out.line(voce("Imposta versata", importo(t.versatoPeriodo)));
     out.line();
+}
+
+using xlsx::Cella;
+
+// The declaration as a sheet: one column per quarter and one for the year,
+// a row per rate applied (the rate in its own column), then the payments.
+xlsx::Foglio foglio(int anno, const std::vector<std::string>& titolo,
+                    const std::vector<filings::Riepilogo>& trimestri,
+                    const filings::Riepilogo& annoIntero) {
+    xlsx::Foglio f;
+    f.nome = "Dichiarazione " + str(anno);
+    f.titolo = titolo;
+    f.intestazione = {"Voce",          "Tariffa",      "I trimestre", "II trimestre",
+                      "III trimestre", "IV trimestre", "Anno"};
+    std::vector<const filings::Riepilogo*> colonne;
+    for (const auto& t : trimestri) colonne.push_back(&t);
+    colonne.push_back(&annoIntero);
+    auto interi = [&](const std::string& voce, Cella tariffa, auto valore) {
+        std::vector<Cella> r{Cella::testo(voce), tariffa};
+        for (const auto* t : colonne) r.push_back(Cella::intero(valore(*t)));
+        f.righe.push_back(std::move(r));
+    };
+    auto importi = [&](const std::string& voce, auto valore) {
+        std::vector<Cella> r{Cella::testo(voce), {}};
+        for (const auto* t : colonne) r.push_back(Cella::importo(valore(*t)));
+        f.righe.push_back(std::move(r));
+    };
+    auto piena = [](const filings::Riepilogo& t) -> const filings::RigaCategoria* {
+        for (const auto& r : t.righe)
+            if (r.categoria == Categoria::Piena) return &r;
+        return nullptr;
+    };
+    if (const auto* tutte = piena(annoIntero)) {
+        for (const auto& [u, n] : tutte->nottiPerTariffa) {
+            interi("Pernottamenti a tariffa", Cella::importo(Currency::fromUnits(u)),
+                   [&, u = u](const filings::Riepilogo& t) -> std::int64_t {
+                       const auto* c = piena(t);
+                       if (!c) return 0;
+                       const auto it = c->nottiPerTariffa.find(u);
+                       return it == c->nottiPerTariffa.end() ? 0 : it->second;
+                   });
+        }
+    }
+    interi("Pernottamenti a tariffa ridotta", {},
+           [](const filings::Riepilogo& t) { return notti(t, Categoria::Ridotta); });
+    interi("Pernottamenti esenti", {},
+           [](const filings::Riepilogo& t) { return notti(t, Categoria::Esente); });
+    interi("Pernottamenti esclusi (oltre il massimo)", {},
+           [](const filings::Riepilogo& t) { return notti(t, Categoria::Esclusa); });
+    importi("Imposta dovuta", [](const filings::Riepilogo& t) { return t.totale.dovuta; });
+    importi("Imposta riscossa", [](const filings::Riepilogo& t) { return t.totale.riscossa; });
+    importi("Imposta versata", [](const filings::Riepilogo& t) { return t.versatoPeriodo; });
+    f.righe.emplace_back();
+    f.righe.push_back({Cella::testo("VERSAMENTI DELL'ANNO")});
+    f.righe.push_back({Cella::testo("Riferimento"),
+                       {},
+                       Cella::testo("Data"),
+                       Cella::testo("Dal"),
+                       Cella::testo("Al"),
+                       {},
+                       Cella::testo("Importo")});
+    for (const auto& v : annoIntero.versamentiPeriodo) {
+        f.righe.push_back({Cella::testo(trim(v.riferimento)),
+                           {},
+                           Cella::data(v.data),
+                           Cella::data(v.dal),
+                           Cella::data(v.al),
+                           {},
+                           Cella::importo(v.importo)});
+    }
+    f.righe.push_back({Cella::testo("Totale versato"),
+                       {},
+                       {},
+                       {},
+                       {},
+                       {},
+                       Cella::importo(annoIntero.versatoPeriodo)});
+    f.righe.push_back({Cella::testo("Differenza (riscossa - versata)"),
+                       {},
+                       {},
+                       {},
+                       {},
+                       {},
+                       Cella::importo(annoIntero.totale.riscossa - annoIntero.versatoPeriodo)});
+    return f;
 }
 
 }  // namespace
@@ -111,6 +197,10 @@ ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io)
     for (const auto& c : filings::righeControlli(controlli)) out.line(c);
     out.close();
     filings::avvisaControlli(controlli, "Dichiarazione annuale", io);
+    std::vector<std::string> titolo = {"DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " +
+                                       str(anno) + " DAL " + p.dal + " AL " + p.al};
+    for (const auto& s : filings::righeStruttura(struttura)) titolo.push_back(s);
+    io.offerSheet(foglio(anno, titolo, trimestri, annoIntero));
     io.showPrintMenu();
     return {};
 }

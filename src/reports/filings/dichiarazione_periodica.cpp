@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "output/report_file.h"
+#include "output/xlsx.h"
 #include "reports/filings/calcolo_imposta.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
@@ -31,6 +32,13 @@ std::string tariffa(std::int64_t unita) {
     return importo(Currency::fromUnits(unita));
 }
 
+using xlsx::Cella;
+
+// A sheet row: the label, then the amount in the last column (Riscossa).
+std::vector<Cella> rigaImporto(const std::string& etichetta, Currency c) {
+    return {Cella::testo(etichetta), {}, {}, {}, {}, {}, Cella::importo(c)};
+}
+
 }  // namespace
 
 ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& io) {
@@ -39,6 +47,16 @@ ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& i
     const filings::Riepilogo t = dati.riepiloga();
     const std::vector<std::string> controlli = dati.controlli();
     const Struttura struttura = leggiStruttura();
+
+    // The sheet follows the report: heading, one row per line of the table,
+    // the payments and the balance.
+    xlsx::Foglio foglio;
+    foglio.nome = "Dichiarazione";
+    foglio.titolo = {"DICHIARAZIONE IMPOSTA DI SOGGIORNO DAL " + p.dal + " AL " + p.al};
+    for (const auto& s : filings::righeStruttura(struttura)) foglio.titolo.push_back(s);
+    foglio.intestazione = {"Categoria",      "Ospiti",     "Notti",   "Tariffa",
+                           "Imposta dovuta", "Addebitata", "Riscossa"};
+    auto& celle = foglio.righe;
 
     ReportWriter out;
     const std::string regola(kLarghezza, '-');
@@ -52,6 +70,7 @@ ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& i
     out.line(regola);
     if (t.nessunPernottamento()) {
         out.line("Nessun pernottamento");
+        celle.push_back({Cella::testo("Nessun pernottamento")});
     } else {
         for (const auto& c : t.righe) {
             const bool pagante =
@@ -64,11 +83,23 @@ ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& i
             out.line(riga(c.etichetta, str(c.ospiti), str(nottiPrima), primaTariffa,
                           pagante ? importo(c.dovuta) : "", importo(c.addebitata),
                           importo(c.riscossa)));
+            celle.push_back(
+                {Cella::testo(c.etichetta), Cella::intero(c.ospiti), Cella::intero(nottiPrima),
+                 primaTariffa.empty()
+                     ? Cella()
+                     : Cella::importo(Currency::fromUnits(c.nottiPerTariffa.begin()->first)),
+                 pagante ? Cella::importo(c.dovuta) : Cella(), Cella::importo(c.addebitata),
+                 Cella::importo(c.riscossa)});
             // More than one rate in the period: the nights at each.
             if (pagante && c.nottiPerTariffa.size() > 1) {
                 for (const auto& [u, n] : c.nottiPerTariffa) {
                     out.line(riga("  di cui a tariffa", "", str(n), tariffa(u),
                                   importo(Currency::fromUnits(u) * n), "", ""));
+                    celle.push_back({Cella::testo("  di cui a tariffa"),
+                                     {},
+                                     Cella::intero(n),
+                                     Cella::importo(Currency::fromUnits(u)),
+                                     Cella::importo(Currency::fromUnits(u) * n)});
                 }
             }
         }
@@ -77,13 +108,32 @@ ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& i
     out.line(riga("Totale", str(t.totale.ospiti), str(t.totale.pernottamenti), "",
                   importo(t.totale.dovuta), importo(t.totale.addebitata),
                   importo(t.totale.riscossa)));
+    celle.push_back({Cella::testo("Totale"),
+                     Cella::intero(t.totale.ospiti),
+                     Cella::intero(t.totale.pernottamenti),
+                     {},
+                     Cella::importo(t.totale.dovuta),
+                     Cella::importo(t.totale.addebitata),
+                     Cella::importo(t.totale.riscossa)});
     out.line(regola);
     out.line();
     out.line("VERSAMENTI NEL PERIODO");
-    if (t.versamenti.empty()) out.line("Nessun versamento");
+    celle.emplace_back();
+    celle.push_back({Cella::testo("VERSAMENTI NEL PERIODO")});
+    if (t.versamenti.empty()) {
+        out.line("Nessun versamento");
+        celle.push_back({Cella::testo("Nessun versamento")});
+    }
     for (const auto& v : t.versamenti) {
         out.line("  " + v.data + "  " + padRight(left(v.riferimento, 35), 35) + " " +
                  padRight(left(v.canale, 12), 12) + padLeft(importo(v.importo), 15));
+        celle.push_back({Cella::data(v.data),
+                         Cella::testo(trim(v.riferimento)),
+                         Cella::testo(trim(v.canale)),
+                         {},
+                         {},
+                         {},
+                         Cella::importo(v.importo)});
     }
     out.line(padRight("Totale versato", 66) + padLeft(importo(t.versato), 15));
     out.line();
@@ -92,10 +142,17 @@ ReportResult StampaDichiarazionePeriodica(const ReportRequest& r, Interaction& i
     out.line(padRight("Imposta versata", 66) + padLeft(importo(t.versato), 15));
     out.line(padRight("Saldo da versare (riscossa - versata)", 66) +
              padLeft(importo(t.saldo()), 15));
+    celle.push_back(rigaImporto("Totale versato", t.versato));
+    celle.emplace_back();
+    celle.push_back(rigaImporto("Imposta dovuta", t.totale.dovuta));
+    celle.push_back(rigaImporto("Imposta riscossa", t.totale.riscossa));
+    celle.push_back(rigaImporto("Imposta versata", t.versato));
+    celle.push_back(rigaImporto("Saldo da versare (riscossa - versata)", t.saldo()));
     out.line();
     for (const auto& c : filings::righeControlli(controlli)) out.line(c);
     out.close();
     filings::avvisaControlli(controlli, "Dichiarazione periodica", io);
+    io.offerSheet(foglio);
     io.showPrintMenu();
     return {};
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "data/hotel.h"
 #include "output/report_file.h"
 #include "output/text_output.h"
+#include "output/xlsx.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/registro.h"
@@ -95,6 +97,7 @@ struct Esportazione {
     int annoInizio;
     const std::map<int, CategoriaVoce>& categorie;
     std::vector<std::string> righe;  // UTF-8 CSV lines
+    xlsx::Foglio foglio;             // the same lines with typed cells
     std::int64_t notti = 0, imponibili = 0;
     Currency importo;
     ReportResult esito;
@@ -131,6 +134,7 @@ void rigaOspite(db::Recordset& rs, bool archivio,
     // night before the departure shown.
     const std::int64_t id = rs.field("NumeroProgressivo").toInt();
     std::set<std::string> categorie, motivi, tariffe;
+    std::set<std::int64_t> unitaTariffe;
     Currency importo;
     if (auto it = conti.find(id); it != conti.end()) {
         for (const Addebito& a : it->second) {
@@ -145,6 +149,7 @@ void rigaOspite(db::Recordset& rs, bool archivio,
             importo += a.importo;
             if (a.quantita > 0) {
                 tariffe.insert(format00(Currency::fromUnits(a.importo.units() / a.quantita)));
+                unitaTariffe.insert(a.importo.units() / a.quantita);
             }
         }
     }
@@ -165,6 +170,20 @@ void rigaOspite(db::Recordset& rs, bool archivio,
         trim(rs.field("NumeroCamera").toText()),
         capo > 0 ? str(capo) : std::string(),
     };
+    using xlsx::Cella;
+    const auto testo = [](const std::string& t) { return t.empty() ? Cella() : Cella::testo(t); };
+    const auto data = [&](const std::string& d) {
+        return DataValida(d) ? Cella::data(d) : testo(d);
+    };
+    // One rate is a number; several stay the text the CSV has.
+    const Cella tariffa = unitaTariffe.size() == 1
+                              ? Cella::importo(Currency::fromUnits(*unitaTariffe.begin()))
+                              : testo(campi[7]);
+    e.foglio.righe.push_back({Cella::intero(id), data(campi[1]), data(campi[2]),
+                              Cella::intero(*giorni), Cella::intero(imponibili), testo(campi[5]),
+                              testo(campi[6]), tariffa, Cella::importo(importo),
+                              nascitaValida ? Cella::data(nascita) : Cella(), testo(campi[10]),
+                              testo(campi[11]), capo > 0 ? Cella::intero(capo) : Cella()});
     std::string riga = campoCsv(campi.front());
     for (std::size_t i = 1; i < campi.size(); ++i) riga += ";" + campoCsv(campi[i]);
     e.righe.push_back(riga);
@@ -218,7 +237,7 @@ ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io) {
     for (auto& c : categorieVoci()) categorie.emplace(c.codice, c);
 
     const std::string codiceAssistenza = LeggiCodiceAssistenza();
-    Esportazione e{p, nottiMassime, etaMinima, *AnnoDi(p.dal), categorie, {}, 0, 0, {}, {}};
+    Esportazione e{p, nottiMassime, etaMinima, *AnnoDi(p.dal), categorie, {}, {}, 0, 0, {}, {}};
     passata("Scheda_Cliente.mdb", "Conto_Cliente.mdb",
             "Select * From Scheda_Cliente Where NumeroHotel = 1 and Instr(Lingua,'*') = 0 and "
             "DataArrivo <= '" +
@@ -234,6 +253,14 @@ ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io) {
             true, e, io);
 
     scriviFile(file, e.righe);
+    e.foglio.nome = "Soggiorni";
+    e.foglio.titolo = {"ESPORTAZIONE SOGGIORNI DAL " + p.dal + " AL " + p.al};
+    for (std::string_view h = kIntestazione;;) {
+        const auto sep = h.find(';');
+        e.foglio.intestazione.emplace_back(h.substr(0, sep));
+        if (sep == std::string_view::npos) break;
+        h.remove_prefix(sep + 1);
+    }
 
     ReportWriter out;
     out.line();
@@ -247,6 +274,7 @@ ReportResult EsportaSoggiorni(const ReportRequest& r, Interaction& io) {
     out.line("Imposta addebitata: " + format00(e.importo));
     for (const auto& s : e.esito.skipped) out.line("Escluso: " + utf8ToCp1252(s));
     out.close();
+    io.offerSheet(e.foglio);
     io.showPrintMenu();
     return e.esito;
 }

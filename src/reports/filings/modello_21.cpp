@@ -12,6 +12,7 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "output/report_file.h"
+#include "output/xlsx.h"
 #include "reports/filings/calcolo_imposta.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
@@ -51,6 +52,18 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
     const filings::Riepilogo annoIntero = dati.riepiloga();
     const Struttura struttura = leggiStruttura();
 
+    // The sheet follows the report row by row; the documents' type and
+    // numbers have columns of their own so that the numbers are numbers.
+    using xlsx::Cella;
+    xlsx::Foglio foglio;
+    foglio.nome = "Modello 21 " + str(anno);
+    foglio.titolo = {"MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) +
+                     " DAL " + p.dal + " AL " + p.al};
+    for (const auto& s : filings::righeStruttura(struttura)) foglio.titolo.push_back(s);
+    foglio.intestazione = {"Mese",     "Tipo doc.",  "Dal doc.",    "Al doc.",
+                           "Riscosso", "Versato il", "Riferimento", "Versato"};
+    auto& celle = foglio.righe;
+
     ReportWriter out;
     const std::string regola(101, '-');
     out.line("MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " +
@@ -70,12 +83,34 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
         // One line per document type or payment, whichever are more; the
         // month and its amount on the first.
         const auto documenti = numeri(t);
+        const auto perTipo =
+            std::vector<std::pair<std::string, std::pair<std::int64_t, std::int64_t>>>(
+                t.numeriPerTipo.begin(), t.numeriPerTipo.end());
         const std::size_t n =
             std::max<std::size_t>({std::size_t{1}, documenti.size(), t.versamenti.size()});
         for (std::size_t i = 0; i < n; ++i) {
             const bool primo = i == 0;
             const std::string dal = i < documenti.size() ? documenti[i].first : "";
             const std::string al = i < documenti.size() ? documenti[i].second : "";
+            std::vector<Cella> c{primo ? Cella::testo(mese) : Cella()};
+            if (i < perTipo.size()) {
+                c.push_back(Cella::testo(left(perTipo[i].first, 1)));
+                c.push_back(Cella::intero(perTipo[i].second.first));
+                c.push_back(Cella::intero(perTipo[i].second.second));
+            } else {
+                c.resize(4);
+            }
+            c.push_back(primo ? Cella::importo(t.totale.riscossa) : Cella());
+            if (i < t.versamenti.size()) {
+                const Versamento& v = t.versamenti[i];
+                c.push_back(Cella::data(v.data));
+                c.push_back(Cella::testo(trim(v.riferimento)));
+                c.push_back(Cella::importo(v.importo));
+            } else if (primo && t.versamenti.empty()) {
+                c.resize(7);
+                c.push_back(Cella::importo(Currency()));
+            }
+            celle.push_back(std::move(c));
             if (i < t.versamenti.size()) {
                 const Versamento& v = t.versamenti[i];
                 out.line(riga(primo ? mese : "", dal, al, primo ? riscosso : "", v.data,
@@ -89,40 +124,54 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
     out.line(regola);
     out.line(riga("Totale", "", "", importo(annoIntero.totale.riscossa), "", "",
                   importo(annoIntero.versato)));
+    celle.push_back({Cella::testo("Totale"),
+                     {},
+                     {},
+                     {},
+                     Cella::importo(annoIntero.totale.riscossa),
+                     {},
+                     {},
+                     Cella::importo(annoIntero.versato)});
     out.line(regola);
-    out.line();
-    out.line("NOTE");
+    // Notes, checks and signature block: in the sheet below the table too.
+    auto nota = [&](const std::string& l = {}) {
+        out.line(l);
+        celle.push_back({l.empty() ? Cella() : Cella::testo(l)});
+    };
+    nota();
+    nota("NOTE");
     const Currency differenza = annoIntero.totale.riscossa - annoIntero.versato;
     if (differenza == Currency()) {
-        out.line("Le somme riscosse nell'anno sono state interamente versate.");
+        nota("Le somme riscosse nell'anno sono state interamente versate.");
     } else {
-        out.line("Differenza tra riscosso e versato nell'anno: " + importo(differenza) + " euro.");
+        nota("Differenza tra riscosso e versato nell'anno: " + importo(differenza) + " euro.");
     }
     // Payments for the year made after its end explain most differences.
     Currency dopo;
     for (const auto& v : annoIntero.versamentiPeriodo) {
         if (DataSql(v.data) <= p.fine) continue;
         dopo += v.importo;
-        out.line("Versamento del " + v.data + " per il periodo " + v.dal + "-" + v.al + " (" +
-                 trim(v.riferimento) + "): " + importo(v.importo) + " euro.");
+        nota("Versamento del " + v.data + " per il periodo " + v.dal + "-" + v.al + " (" +
+             trim(v.riferimento) + "): " + importo(v.importo) + " euro.");
     }
     if (dopo != Currency() && differenza != Currency()) {
-        out.line("Differenza al netto dei versamenti successivi: " + importo(differenza - dopo) +
-                 " euro.");
+        nota("Differenza al netto dei versamenti successivi: " + importo(differenza - dopo) +
+             " euro.");
     }
-    out.line();
-    for (const auto& c : filings::righeControlli(controlli)) out.line(c);
-    out.line();
-    out.line("Data " + trim(r.dal));
-    out.line();
-    out.line("L'agente contabile (gestore della struttura)");
-    out.line(trim(struttura.gestore) + (trim(struttura.codiceFiscaleGestore).empty()
-                                            ? ""
-                                            : " - C.F. " + trim(struttura.codiceFiscaleGestore)));
-    out.line();
-    out.line("Firma ________________________________");
+    nota();
+    for (const auto& c : filings::righeControlli(controlli)) nota(c);
+    nota();
+    nota("Data " + trim(r.dal));
+    nota();
+    nota("L'agente contabile (gestore della struttura)");
+    nota(trim(struttura.gestore) + (trim(struttura.codiceFiscaleGestore).empty()
+                                        ? ""
+                                        : " - C.F. " + trim(struttura.codiceFiscaleGestore)));
+    nota();
+    nota("Firma ________________________________");
     out.close();
     filings::avvisaControlli(controlli, "Modello 21", io);
+    io.offerSheet(foglio);
     io.showPrintMenu();
     return {};
 }

@@ -18,6 +18,7 @@
 #include "data/fiscal.h"
 #include "data/hotel.h"
 #include "output/report_file.h"
+#include "output/xlsx.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
 #include "reports/tax/dettaglio_imposta.h"
@@ -150,6 +151,20 @@ std::string riga(const std::string& etichetta, std::int64_t esenti, std::int64_t
            (conNonFatturata ? importo(m.nonFatturata) : std::string());
 }
 
+using xlsx::Cella;
+
+std::vector<Cella> celle(const std::string& etichetta, std::int64_t esenti, std::int64_t paganti,
+                         const Mese& m, bool mese) {
+    std::vector<Cella> c{Cella::testo(etichetta), mese ? Cella::data(m.dal) : Cella(),
+                         mese ? Cella::data(m.al) : Cella(), Cella::intero(esenti),
+                         Cella::intero(paganti)};
+    for (Currency v : {m.maturata, m.addebitata, m.riscossa, m.versata, m.addebitata - m.maturata,
+                       m.riscossa - m.addebitata, m.versata - m.riscossa})
+        c.push_back(Cella::importo(v));
+    if (mese) c.push_back(Cella::importo(m.nonFatturata));
+    return c;
+}
+
 }  // namespace
 
 ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io) {
@@ -189,6 +204,14 @@ ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io) {
         intestazione += padLeft(t, kImporto);
     }
     const std::string regola(intestazione.size(), '-');
+    xlsx::Foglio foglio;
+    foglio.nome = "Registro imposta";
+    foglio.titolo = {"REGISTRO IMPOSTA DI SOGGIORNO DAL " + p.dal + " AL " + p.al};
+    foglio.intestazione = {"Mese", "Dal", "Al", "Esenti", "Paganti"};
+    for (const char* t : {"Maturata", "Addebitata", "Riscossa", "Versata", "Add.-Mat.",
+                          "Risc.-Add.", "Vers.-Risc.", "Non fatt."}) {
+        foglio.intestazione.push_back(t);
+    }
     out.line(regola);
     out.line(intestazione);
     out.line(regola);
@@ -197,6 +220,7 @@ ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io) {
     std::int64_t paganti = 0;
     for (const auto& m : ms) {
         out.line(riga(m.dal.substr(3), m.esenti, m.paganti, m, true));
+        foglio.righe.push_back(celle(m.dal.substr(3), m.esenti, m.paganti, m, true));
         esenti += m.esenti;
         paganti += m.paganti;
         totale.maturata += m.maturata;
@@ -206,6 +230,7 @@ ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io) {
     }
     out.line(regola);
     out.line(riga("Totale", esenti, paganti, totale, false));
+    foglio.righe.push_back(celle("Totale", esenti, paganti, totale, false));
     out.line(regola);
     out.line();
     out.line("Maturata:   imposta dei pernottamenti del mese (come il riepilogo per notte)");
@@ -214,6 +239,7 @@ ReportResult StampaRegistroImposta(const ReportRequest& r, Interaction& io) {
     out.line("Versata:    versamenti al comune con data nel mese");
     out.line("Non fatt.:  imposta maturata e non fatturata all'ultimo giorno del mese");
     out.close();
+    io.offerSheet(foglio);
     io.showPrintMenu();
     return {};
 }
