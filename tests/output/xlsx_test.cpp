@@ -3,61 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
 #include <filesystem>
-#include <regex>
 
 #include "support/data_folder.h"
+#include "support/xlsx_read.h"
 
 namespace corvex::xlsx {
 namespace {
 
 using test::TempDataFolder;
 
-// One part of the zip archive, as unzip extracts it; "" when missing.
-std::string part(const std::string& file, const std::string& name) {
-    std::string out;
-    FILE* p = ::popen(("unzip -p '" + file + "' " + name + " 2>/dev/null").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    ::pclose(p);
-    return out;
-}
-
-bool haveUnzip() {
-    return std::system("command -v unzip >/dev/null 2>&1") == 0;
-}
-
-// The <c> element of a cell reference, e.g. "B2".
-std::string cell(const std::string& sheet, const std::string& ref) {
-    std::smatch m;
-    const std::regex re("<c r=\"" + ref + "\"[^>]*?(/>|>[\\s\\S]*?</c>)");
-    return std::regex_search(sheet, m, re) ? m.str(0) : "";
-}
-
-std::string attr(const std::string& element, const std::string& name) {
-    std::smatch m;
-    const std::regex re(" " + name + "=\"([^\"]*)\"");
-    return std::regex_search(element, m, re) ? m.str(1) : "";
-}
-
-// The number format code of a cell style index (styles.xml cellXfs).
-std::string formatOf(const std::string& styles, const std::string& s) {
-    std::smatch xfs;
-    if (!std::regex_search(styles, xfs, std::regex("<cellXfs[^>]*>([\\s\\S]*?)</cellXfs>")))
-        return "";
-    const std::string list = xfs.str(1);
-    std::vector<std::string> ids;
-    const std::regex xf("<xf [^>]*numFmtId=\"(\\d+)\"");
-    for (std::sregex_iterator i(list.begin(), list.end(), xf), end; i != end; ++i)
-        ids.push_back((*i).str(1));
-    const std::size_t index = s.empty() ? 0 : std::stoul(s);
-    if (index >= ids.size()) return "";
-    std::smatch f;
-    const std::regex re("<numFmt numFmtId=\"" + ids[index] + "\" formatCode=\"([^\"]*)\"");
-    return std::regex_search(styles, f, re) ? f.str(1) : "builtin " + ids[index];
-}
+using test::haveUnzip;
+using test::xlsxAttr;
+using test::xlsxCell;
+using test::xlsxFormat;
+using test::xlsxPart;
 
 TEST(Xlsx, CellsAreTypedAndReadBack) {
     if (!haveUnzip()) GTEST_SKIP() << "unzip not installed";
@@ -74,9 +34,9 @@ TEST(Xlsx, CellsAreTypedAndReadBack) {
     };
     scrivi("out.xlsx", f);
     ASSERT_TRUE(dir.exists("out.xlsx"));
-    const std::string sheet = part("out.xlsx", "xl/worksheets/sheet1.xml");
-    const std::string styles = part("out.xlsx", "xl/styles.xml");
-    const std::string strings = part("out.xlsx", "xl/sharedStrings.xml");
+    const std::string sheet = xlsxPart("out.xlsx", "xl/worksheets/sheet1.xml");
+    const std::string styles = xlsxPart("out.xlsx", "xl/styles.xml");
+    const std::string strings = xlsxPart("out.xlsx", "xl/sharedStrings.xml");
     ASSERT_FALSE(sheet.empty());
 
     struct Expect {
@@ -94,23 +54,23 @@ TEST(Xlsx, CellsAreTypedAndReadBack) {
         {"B3", "", "0.1", "#,##0.00"},
     };
     for (const auto& r : rows) {
-        const std::string c = cell(sheet, r.ref);
+        const std::string c = xlsxCell(sheet, r.ref);
         ASSERT_FALSE(c.empty()) << r.ref;
-        EXPECT_EQ(attr(c, "t"), r.type) << c;
+        EXPECT_EQ(xlsxAttr(c, "t"), r.type) << c;
         if (r.value) {
             EXPECT_NE(c.find(std::string("<v>") + r.value + "</v>"), std::string::npos) << c;
         }
         if (r.format) {
-            EXPECT_EQ(formatOf(styles, attr(c, "s")), r.format) << c;
+            EXPECT_EQ(xlsxFormat(styles, xlsxAttr(c, "s")), r.format) << c;
         }
     }
-    EXPECT_TRUE(cell(sheet, "C3").empty());  // an empty cell is not written
+    EXPECT_TRUE(xlsxCell(sheet, "C3").empty());  // an empty cell is not written
     // The header is bold; texts are UTF-8 in the file.
     EXPECT_NE(styles.find("<b/>"), std::string::npos);
     EXPECT_NE(strings.find("Citt\xC3\xA0"), std::string::npos);
     EXPECT_NE(strings.find("Forl\xC3\xAC"), std::string::npos);
     EXPECT_NE(sheet.find("<col min=\"1\" max=\"1\" width=\"12"), std::string::npos) << sheet;
-    EXPECT_NE(part("out.xlsx", "xl/workbook.xml").find("name=\"Versamenti 2025\""),
+    EXPECT_NE(xlsxPart("out.xlsx", "xl/workbook.xml").find("name=\"Versamenti 2025\""),
               std::string::npos);
 }
 
@@ -134,7 +94,7 @@ TEST(Xlsx, NumbersKeepTheirPointUnderAnItalianLocale) {
     std::setlocale(LC_NUMERIC, before.c_str());
     ::unsetenv("LOCPATH");
     if (!italian || std::string(shown) != "1,5") GTEST_SKIP() << "it_IT locale not usable";
-    const std::string sheet = part("it.xlsx", "xl/worksheets/sheet1.xml");
+    const std::string sheet = xlsxPart("it.xlsx", "xl/worksheets/sheet1.xml");
     EXPECT_NE(sheet.find("<v>1234.5</v>"), std::string::npos) << sheet;
 }
 

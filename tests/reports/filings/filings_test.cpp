@@ -12,6 +12,7 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "demo/demo.h"
+#include "output/headless.h"
 #include "reports/filings/calcolo_imposta.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
@@ -19,6 +20,7 @@
 #include "settings/dichiarazioni.h"
 #include "support/data_folder.h"
 #include "support/fake_io.h"
+#include "support/xlsx_read.h"
 
 namespace corvex {
 namespace {
@@ -432,6 +434,60 @@ TEST(Filings, AnnualDeclarationAndModello21ShowTheYearsFigures) {
         EXPECT_TRUE(trovato);
         EXPECT_NE(dir.readFile("fd0").find("Firma ____"), std::string::npos);
         EXPECT_EQ(io.printMenus, 1);
+    }
+}
+
+// The sheet each filing offers, written as XLSX and read back: the report's
+// figures in typed cells under the report's heading.
+TEST(Filings, SheetsCarryTheFiguresInTypedCells) {
+    if (!test::haveUnzip()) GTEST_SKIP() << "unzip not installed";
+    TempDataFolder dir;
+    semestre();
+    const auto anno = filings::DatiImposta::leggi(periodoDi("01/01/2024", "31/12/2024"));
+    const auto mesi = [&](int da, int a) {
+        return anno.riepiloga(filings::primoDelMese(2024, da), filings::primoDelMese(2024, a) - 1);
+    };
+    const auto q1 = mesi(1, 4), febbraio = mesi(2, 3), semestre = mesi(1, 7);
+    const auto numero = [](Currency c) { return c.toPlainText(); };
+    const ReportRequest trimestre = test::periodo("01/01/2024", "31/03/2024");
+    const ReportRequest giorno = test::periodo("10/01/2024", "10/01/2024");
+    const struct {
+        ReportResult (*run)(const ReportRequest&, Interaction&);
+        ReportRequest r;
+        const char* titolo;  // the start of cell A1
+        const char* riga;    // the row's text in column A
+        const char* colonna;
+        std::string valore;
+        const char* formato;
+    } casi[] = {
+        {&StampaDichiarazionePeriodica, trimestre, "DICHIARAZIONE IMPOSTA", "Totale", "C",
+         str(q1.totale.pernottamenti), "builtin 0"},
+        {&StampaDichiarazionePeriodica, trimestre, "DICHIARAZIONE IMPOSTA", "Totale", "G",
+         numero(q1.totale.riscossa), "#,##0.00"},
+        {&StampaDichiarazioneAnnuale, giorno, "DICHIARAZIONE ANNUALE", "Imposta riscossa", "C",
+         numero(q1.totale.riscossa), "#,##0.00"},
+        {&StampaDichiarazioneAnnuale, giorno, "DICHIARAZIONE ANNUALE", "CRO16/07/2024", "C",
+         "45489", "dd/mm/yyyy"},  // the payment's date as a day of the sheet
+        {&StampaModello21, giorno, "MODELLO 21", "Febbraio - IDS", "E",
+         numero(febbraio.totale.riscossa), "#,##0.00"},
+        {&StampaRegistroImposta, test::periodo("01/01/2024", "30/06/2024"), "REGISTRO IMPOSTA",
+         "Totale", "H", numero(semestre.totale.riscossa), "#,##0.00"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(std::string(c.riga) + " " + c.colonna);
+        FakeIo io;
+        c.run(c.r, io);
+        ASSERT_TRUE(io.sheet.has_value());
+        uscitaXLSX(*io.sheet, "f.xlsx");
+        const test::XlsxLetto x("f.xlsx");
+        ASSERT_FALSE(x.vuoto());
+        EXPECT_EQ(x.cella("A1").valore.rfind(c.titolo, 0), 0u) << x.cella("A1").valore;
+        const int riga = x.riga(c.riga);
+        ASSERT_GT(riga, 1);
+        const auto v = x.cella(c.colonna + std::to_string(riga));
+        EXPECT_FALSE(v.testo);
+        EXPECT_DOUBLE_EQ(std::stod(v.valore), std::stod(c.valore));
+        EXPECT_EQ(v.formato, c.formato);
     }
 }
 
