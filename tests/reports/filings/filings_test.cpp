@@ -13,6 +13,7 @@
 #include "common/text.h"
 #include "demo/demo.h"
 #include "output/headless.h"
+#include "reports/filings/andamento.h"
 #include "reports/filings/calcolo_imposta.h"
 #include "reports/periodo.h"
 #include "reports/reports.h"
@@ -488,6 +489,70 @@ TEST(Filings, SheetsCarryTheFiguresInTypedCells) {
         EXPECT_FALSE(v.testo);
         EXPECT_DOUBLE_EQ(std::stod(v.valore), std::stod(c.valore));
         EXPECT_EQ(v.formato, c.formato);
+    }
+}
+
+// The chart's months against the sheets of the two yearly filings: three
+// months make the declaration's quarter, each month is Modello 21's row.
+TEST(Filings, MonthsOfTheChartAgreeWithTheYearlyFilings) {
+    TempDataFolder dir;
+    semestre();
+    const auto mesi = filings::andamentoAnno(2024);
+    FakeIo dichiarazione, modello;
+    StampaDichiarazioneAnnuale(test::periodo("10/01/2024", "10/01/2024"), dichiarazione);
+    StampaModello21(test::periodo("10/01/2024", "10/01/2024"), modello);
+    ASSERT_TRUE(dichiarazione.sheet && modello.sheet);
+
+    // The sum of column `col` over the rows whose first cell is `voce`.
+    const auto somma = [](const xlsx::Foglio& f, const std::string& voce, std::size_t col) {
+        std::int64_t n = 0;
+        Currency c;
+        for (const auto& r : f.righe) {
+            if (r.empty() || r[0].text() != voce || r.size() <= col) continue;
+            n += r[col].whole();
+            c += r[col].currency();
+        }
+        return std::pair{n, c};
+    };
+    for (int q = 0; q < 4; ++q) {
+        SCOPED_TRACE(q + 1);
+        filings::MeseAndamento t;
+        for (int m = 3 * q; m < 3 * q + 3; ++m) {
+            const auto& x = mesi[static_cast<std::size_t>(m)];
+            t.piena += x.piena;
+            t.ridotta += x.ridotta;
+            t.esenti += x.esenti;
+            t.escluse += x.escluse;
+            t.dovuta += x.dovuta;
+            t.riscossa += x.riscossa;
+        }
+        const std::size_t col = 2 + static_cast<std::size_t>(q);
+        const auto& f = *dichiarazione.sheet;
+        EXPECT_EQ(t.piena, somma(f, "Pernottamenti a tariffa", col).first);
+        EXPECT_EQ(t.ridotta, somma(f, "Pernottamenti a tariffa ridotta", col).first);
+        EXPECT_EQ(t.esenti, somma(f, "Pernottamenti esenti", col).first);
+        EXPECT_EQ(t.escluse, somma(f, "Pernottamenti esclusi (oltre il massimo)", col).first);
+        EXPECT_EQ(t.dovuta, somma(f, "Imposta dovuta", col).second);
+        EXPECT_EQ(t.riscossa, somma(f, "Imposta riscossa", col).second);
+    }
+    EXPECT_GT(mesi[0].piena + mesi[3].piena, 0);
+    // Modello 21: the month's row and the payments listed under it.
+    std::size_t mese = 0;
+    std::vector<Currency> versato(12), riscosso(12);
+    for (const auto& r : modello.sheet->righe) {
+        if (r.empty()) continue;
+        if (mese < 12 &&
+            r[0].text() == std::string(filings::nomeMese(static_cast<int>(mese) + 1)) + " - IDS") {
+            riscosso[mese++] = r[4].currency();
+        }
+        if (mese > 0 && mese <= 12 && r.size() > 7 && r[0].text() != "Totale")
+            versato[mese - 1] += r[7].currency();
+    }
+    ASSERT_EQ(mese, 12u);
+    for (std::size_t m = 0; m < 12; ++m) {
+        SCOPED_TRACE(m + 1);
+        EXPECT_EQ(mesi[m].riscossa, riscosso[m]);
+        EXPECT_EQ(mesi[m].versata, versato[m]);
     }
 }
 
