@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config ccache
     libsqlite3-dev sqlite3 mdbtools mdbtools-dev libglib2.0-dev libxlsxwriter-dev unzip locales
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-translations-l10n libcups2-dev fonts-liberation poppler-utils
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libcups2-dev fonts-liberation poppler-utils
     xvfb xauth xdg-utils clang-format
     dpkg-dev desktop-file-utils appstream
 )

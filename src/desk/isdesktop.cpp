@@ -22,6 +22,7 @@
 #include "dialogs/tastiera.h"
 #include "dialogs/testo_qt.h"
 #include "output/qt/menu_stampa.h"
+#include "reports/filings/qt/andamento.h"
 #include "settings/qt/isimpostazioni.h"
 #include "settings/qt/versamenti.h"
 
@@ -84,7 +85,8 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     buttons_ = c.tasti;
     chk_ = c.chk;
 
-    // Alt+I opens the settings, Alt+V the payments; F10 takes the keyboard
+    // Alt+I opens the settings, Alt+V the payments, Alt+N the monthly
+    // charts; F10 takes the keyboard
     // to the menu bar, where the arrows move between the entries, Enter
     // opens the highlighted one and Esc goes back.
     settings_ = menuBar()->addAction(QStringLiteral("&Impostazioni"));
@@ -100,6 +102,15 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     payments_->setObjectName(QStringLiteral("menu2"));
     connect(payments_, &QAction::triggered, this, [this] {
         if (!running_) versamenti_();
+    });
+    andamento_ = [this] {
+        qt::FinestraAndamento window(this);
+        window.exec();
+    };
+    trend_ = menuBar()->addAction(QStringLiteral("A&ndamento"));
+    trend_->setObjectName(QStringLiteral("menu3"));
+    connect(trend_, &QAction::triggered, this, [this] {
+        if (!running_) andamento_();
     });
     menuBar()->installEventFilter(this);
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);

@@ -33,8 +33,11 @@ class ISDeskTop : public QMainWindow {
     QCheckBox* Chk() const { return chk_; }
     QAction* menuImpostazioni() const { return settings_; }
     QAction* menuVersamenti() const { return payments_; }
+    QAction* menuAndamento() const { return trend_; }
     // What "Versamenti" opens: the payments window by default.
     void apriVersamentiCon(std::function<void()> apri) { versamenti_ = std::move(apri); }
+    // What "Andamento" opens: the monthly charts by default.
+    void apriAndamentoCon(std::function<void()> apri) { andamento_ = std::move(apri); }
     const StatoDesk& stato() const { return stato_; }
     bool reportInCorso() const { return running_; }
 
@@ -67,6 +70,8 @@ class ISDeskTop : public QMainWindow {
     QAction* settings_ = nullptr;
     QAction* payments_ = nullptr;
     std::function<void()> versamenti_;
+    QAction* trend_ = nullptr;
+    std::function<void()> andamento_;
     QPointer<QWidget> before_;
 };
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
@@ -26,6 +27,7 @@
 #include "output/report_file.h"
 #include "output/righe_vista.h"
 #include "reports/catalog.h"
+#include "reports/filings/qt/andamento.h"
 #include "settings/qt/isimpostazioni.h"
 #include "settings/qt/versamenti.h"
 #include "support/data_folder.h"
@@ -95,6 +97,18 @@ TEST(Screenshots, DeskMenuPreviewAndSettingsFromTheDemoHotel) {
     FinestraVersamenti payments;
     EXPECT_GT(payments.tabella()->rowCount(), 0);  // the demo's payments of the year
     save(payments, "remittances.png");
+}
+
+// The monthly charts on the demo hotel's whole year (with its quarterly
+// payments, one of them short).
+TEST(Screenshots, TrendOfTheDemoHotelsYear) {
+    test::TempDataFolder dir;
+    demo::generate(dir.path(), {demo::Size::Hotel, 1});
+    ::setenv("CORVEX_NOW", "31/12/2025 18:00", 1);
+    FinestraAndamento trend;
+    EXPECT_TRUE(trend.messaggio()->isHidden()) << trend.messaggio()->text().toStdString();
+    trend.resize(900, 720);
+    save(trend, "trend.png");
 }
 
 TEST(DemoReportPdf, HoldsTheReportLines) {
