@@ -273,6 +273,28 @@ TEST_F(OutputWindows, MenuWithoutDestinationsStaysOpenAndSaysSo) {
     EXPECT_FALSE(menu.isVisible());
 }
 
+// The XLSX button shows only for a report that offered its sheet, and
+// writes that sheet beside the CSV.
+TEST_F(OutputWindows, XlsxButtonOnlyWithTheReportsSheet) {
+    dir.writeFile("fd1", "riga\r\n");
+    MenuRecorder rec;
+    {
+        MenuStampa menu(nullptr, rec.servizi());
+        menu.show();
+        EXPECT_FALSE(menu.tasto(6)->isVisible());
+    }
+    xlsx::Foglio f;
+    f.righe = {{xlsx::Cella::intero(7)}};
+    MenuStampa menu(nullptr, rec.servizi(), &f);
+    menu.show();
+    EXPECT_TRUE(menu.tasto(6)->isVisible());
+    menu.tasto(6)->click();
+    EXPECT_TRUE(dir.exists("fd1.xlsx"));
+    EXPECT_TRUE(menu.stato()->text().endsWith(QStringLiteral("/fd1.xlsx")));
+    ASSERT_EQ(rec.opened.size(), 1u);
+    EXPECT_TRUE(rec.opened[0].endsWith(QStringLiteral("/fd1.xlsx")));
+}
+
 TEST_F(OutputWindows, RawDestinationGoesToItsDevice) {
     dir.writeFile("fd1", "riga\r\n");
     insertRow(
