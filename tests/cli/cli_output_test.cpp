@@ -44,6 +44,15 @@ ReportResult noPrintMenu(const ReportRequest&, Interaction&) {
     f << "aggiunta\r\n";
     return {};
 }
+// A report with a table: offers its sheet before the print menu.
+ReportResult offersASheet(const ReportRequest&, Interaction& io) {
+    std::ofstream("fd7", std::ios::binary) << "Notti 12\r\n";
+    xlsx::Foglio f;
+    f.righe = {{xlsx::Cella::testo("Notti"), xlsx::Cella::intero(12)}};
+    io.offerSheet(f);
+    io.showPrintMenu();
+    return {};
+}
 ReportResult skipsAndPrints(const ReportRequest& r, Interaction& io) {
     writesThreeLines(r, io);
     return ReportResult{{"record 4: bad date"}};
@@ -54,6 +63,7 @@ const std::vector<ReportEntry>& outputCatalog() {
         {.name = "writes", .routine = "Writes", .run = &writesThreeLines, .roomRange = true},
         {.name = "no-menu", .routine = "NoMenu", .run = &noPrintMenu},
         {.name = "skips", .routine = "Skips", .run = &skipsAndPrints},
+        {.name = "sheet", .routine = "Sheet", .run = &offersASheet, .sheet = true},
     };
     return entries;
 }
@@ -136,6 +146,14 @@ TEST_F(OutputTest, CsvIsTheExportOfTheReportFileAndStdoutStaysClean) {
     ASSERT_EQ(runFake({"writes", "--csv", "-"}), Ok) << err_.str();
     EXPECT_EQ(out_.str().find("CSV"), std::string::npos);
     EXPECT_NE(out_.str().find("TOTALE | Et\xC3\xA0"), std::string::npos);
+}
+
+TEST_F(OutputTest, XlsxWritesTheSheetTheReportOffered) {
+    ASSERT_EQ(runFake({"sheet", "--xlsx", "notti.xlsx", "--csv"}), Ok) << err_.str();
+    EXPECT_NE(err_.str().find("XLSX: " + percorsoCompleto("notti.xlsx")), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(slurp("notti.xlsx").rfind("PK", 0), 0u);  // a zip archive
+    EXPECT_FALSE(slurp("fd7.csv").empty());
 }
 
 TEST_F(OutputTest, PrintToARawDestinationWritesTheExactBytesInTheDataFolder) {
@@ -268,6 +286,7 @@ TEST(OutputArguments, CheckBoxesAndDestinationNeedAnOutput) {
              {"writes", "--csv=yes"},
              {"writes", "--csv", "--csv"},
              {"writes", "--pdf", "\xD0\x96.pdf"},  // a Cyrillic letter
+             {"writes", "--xlsx", "x.xlsx"},       // a report without a sheet
          }) {
         EXPECT_THROW(parseReportArgs(bad, cat), UsageError) << bad.back();
     }
