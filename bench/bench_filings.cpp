@@ -1,6 +1,7 @@
 // The tourist-tax filings of the year 2025 on the `large` demo hotel: the
-// annual declaration, Modello 21 and the return of the whole year and of
-// one quarter, with the process's peak memory.
+// annual declaration, Modello 21, the return of the whole year and of one
+// quarter, the tax ledger and the stays export of the year, and the desk's
+// monthly chart figures, with the process's peak memory.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,18 +12,23 @@
 #include <string>
 
 #include "bench_support.h"
+#include "reports/filings/andamento.h"
 #include "reports/reports.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Answers the year question with 2025 and keeps the checks to itself.
+// Answers the year 2025, 7 nights at most, 14 years at least and the
+// default file; keeps the checks to itself.
 class Silent : public corvex::Interaction {
   public:
-    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
-                                   const std::string&) override {
-        return "2025";
+    std::optional<std::string> ask(const std::string& key, const std::string&, const std::string&,
+                                   const std::string& def) override {
+        if (key == corvex::question::kYear) return "2025";
+        if (key == corvex::question::kMaxNights) return "7";
+        if (key == corvex::question::kMinAge) return "14";
+        return def;
     }
     bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
         return def;
@@ -49,9 +55,30 @@ void BM_ReturnOneQuarter(benchmark::State& s) {
     run(s, corvex::StampaDichiarazionePeriodica, "01/07/2025", "30/09/2025");
 }
 
+void BM_TaxLedgerOneYear(benchmark::State& s) {
+    run(s, corvex::StampaRegistroImposta, "01/01/2025", "31/12/2025");
+}
+void BM_StaysExportOneYear(benchmark::State& s) {
+    run(s, corvex::EsportaSoggiorni, "01/01/2025", "31/12/2025");
+}
+// The figures of the desk's "Andamento" window for the year.
+void BM_ChartYear(benchmark::State& s) {
+    Silent io;
+    corvex::bench::timeReport(
+        s, "filings",
+        [](const corvex::ReportRequest&, corvex::Interaction&) {
+            benchmark::DoNotOptimize(corvex::filings::andamentoAnno(2025));
+            return corvex::ReportResult{};
+        },
+        "01/01/2025", "31/12/2025", io);
+}
+
 }  // namespace
 
 BENCHMARK(BM_AnnualDeclaration)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Modello21)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReturnOneYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReturnOneQuarter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TaxLedgerOneYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StaysExportOneYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartYear)->Unit(benchmark::kMillisecond);
