@@ -83,9 +83,7 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
         // One line per document type or payment, whichever are more; the
         // month and its amount on the first.
         const auto documenti = numeri(t);
-        const auto perTipo =
-            std::vector<std::pair<std::string, std::pair<std::int64_t, std::int64_t>>>(
-                t.numeriPerTipo.begin(), t.numeriPerTipo.end());
+        auto tipo = t.numeriPerTipo.begin();
         const std::size_t n =
             std::max<std::size_t>({std::size_t{1}, documenti.size(), t.versamenti.size()});
         for (std::size_t i = 0; i < n; ++i) {
@@ -93,10 +91,11 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
             const std::string dal = i < documenti.size() ? documenti[i].first : "";
             const std::string al = i < documenti.size() ? documenti[i].second : "";
             std::vector<Cella> c{primo ? Cella::testo(mese) : Cella()};
-            if (i < perTipo.size()) {
-                c.push_back(Cella::testo(left(perTipo[i].first, 1)));
-                c.push_back(Cella::intero(perTipo[i].second.first));
-                c.push_back(Cella::intero(perTipo[i].second.second));
+            if (tipo != t.numeriPerTipo.end()) {
+                c.push_back(Cella::testo(left(tipo->first, 1)));
+                c.push_back(Cella::intero(tipo->second.first));
+                c.push_back(Cella::intero(tipo->second.second));
+                ++tipo;
             } else {
                 c.resize(4);
             }
