@@ -64,5 +64,16 @@ TEST(FinestraAndamento, ShowsTheYearsMonthsAndSaysWhatFails) {
     ::unsetenv("CORVEX_NOW");
 }
 
+// The real reader in a folder that is not a data folder: a message naming
+// the missing file, no charts.
+TEST(FinestraAndamento, OutsideADataFolderSaysWhatIsMissing) {
+    test::TempDataFolder dir;
+    FinestraAndamento w;
+    EXPECT_FALSE(w.messaggio()->isHidden());
+    EXPECT_TRUE(w.messaggio()->text().contains(QStringLiteral(".mdb")))
+        << w.messaggio()->text().toStdString();
+    EXPECT_TRUE(w.graficoImposta()->series().isEmpty());
+}
+
 }  // namespace
 }  // namespace corvex::qt
