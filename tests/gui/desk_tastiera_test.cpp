@@ -110,21 +110,37 @@ TEST_F(DeskKeyboard, ImpostazioniByMnemonicAndByF10) {
     EXPECT_TRUE(desk->Text1(3)->hasFocus());
 }
 
-TEST_F(DeskKeyboard, VersamentiByMnemonicAndByF10ThenArrow) {
-    int payments = 0;
+// The menu entries beside "Impostazioni": by their mnemonic and by F10 and
+// the arrows.
+TEST_F(DeskKeyboard, MenuEntriesByMnemonicAndByF10ThenArrow) {
+    int payments = 0, trend = 0;
     desk->apriVersamentiCon([&] { ++payments; });
-    EXPECT_EQ(desk->menuVersamenti()->text(), QStringLiteral("&Versamenti"));
-    desk->Text1(3)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(desk.get(), Qt::Key_V, Qt::AltModifier);
-    EXPECT_EQ(payments, 1);
+    desk->apriAndamentoCon([&] { ++trend; });
+    const struct {
+        QAction* entry;
+        const char* text;
+        Qt::Key mnemonic;
+        int rights;  // Right presses from "Impostazioni"
+        const int* opened;
+    } entries[] = {
+        {desk->menuVersamenti(), "&Versamenti", Qt::Key_V, 1, &payments},
+        {desk->menuAndamento(), "A&ndamento", Qt::Key_N, 2, &trend},
+    };
+    for (const auto& e : entries) {
+        SCOPED_TRACE(e.text);
+        EXPECT_EQ(e.entry->text(), QString::fromUtf8(e.text));
+        desk->Text1(3)->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(desk.get(), e.mnemonic, Qt::AltModifier);
+        EXPECT_EQ(*e.opened, 1);
 
-    key(Qt::Key_F10);
-    key(Qt::Key_Right);
-    EXPECT_EQ(desk->menuBar()->activeAction(), desk->menuVersamenti());
-    key(Qt::Key_Return);
-    EXPECT_EQ(payments, 2);
+        key(Qt::Key_F10);
+        for (int i = 0; i < e.rights; ++i) key(Qt::Key_Right);
+        EXPECT_EQ(desk->menuBar()->activeAction(), e.entry);
+        key(Qt::Key_Return);
+        EXPECT_EQ(*e.opened, 2);
+        EXPECT_TRUE(desk->Text1(3)->hasFocus());
+    }
     EXPECT_EQ(registro.settings, 0);
-    EXPECT_TRUE(desk->Text1(3)->hasFocus());
 }
 
 }  // namespace

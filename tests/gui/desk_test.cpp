@@ -30,6 +30,7 @@ struct FakeDesk {
     std::vector<std::pair<std::string, ReportRequest>> runs;
     std::vector<std::string> messages;
     int printMenus = 0;
+    std::vector<xlsx::Foglio> sheets;          // offered to the print menu
     std::function<void(Interaction&)> during;  // what the fake report does
 
     ServiziDesk servizi() {
@@ -46,7 +47,10 @@ struct FakeDesk {
             messages.push_back(text);
         };
         s.conferma = [](const std::string&, const std::string&, bool d) { return d; };
-        s.menuStampa = [this](const xlsx::Foglio*) { ++printMenus; };
+        s.menuStampa = [this](const xlsx::Foglio* sheet) {
+            ++printMenus;
+            if (sheet) sheets.push_back(*sheet);
+        };
         s.impostazioni = [] {};
         s.esegui = [this](const ReportEntry& e, const ReportRequest& r, Interaction& io) {
             runs.emplace_back(e.routine, r);
@@ -253,6 +257,17 @@ TEST_F(DeskTest, EveryButtonRunsItsReportWithItsDatesAndRooms) {
         EXPECT_EQ(fake.runs[0].second.ultimaCamera, "205") << e.routine;
     }
     EXPECT_EQ(fake.printMenus, 9);
+    EXPECT_TRUE(fake.sheets.empty());
+
+    // A report that offers its sheet: the print menu gets it.
+    fake.during = [](Interaction& io) {
+        xlsx::Foglio f;
+        f.nome = "Registro";
+        io.offerSheet(f);
+    };
+    desk.T(9)->click();
+    ASSERT_EQ(fake.sheets.size(), 1u);
+    EXPECT_EQ(fake.sheets[0].nome, "Registro");
 }
 
 TEST_F(DeskTest, CamereImpOverridesTheRoomFields) {
