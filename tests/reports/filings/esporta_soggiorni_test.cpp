@@ -153,14 +153,28 @@ TEST(EsportaSoggiorni, QuotesFieldsAndWritesUtf8) {
     ASSERT_EQ(csv.size(), attese.size() + 1);
     EXPECT_EQ(std::vector<std::string>(csv.begin() + 1, csv.end()), attese);
     EXPECT_FALSE(dir.exists("out.csv.tmp"));
+    // The sheet holds the same lines with typed cells.
+    ASSERT_TRUE(io.sheet.has_value());
+    ASSERT_EQ(io.sheet->righe.size(), attese.size());
+    using T = xlsx::Cella::Tipo;
+    const auto& prima = io.sheet->righe[1];
+    const struct {
+        std::size_t col;
+        T tipo;
+    } tipi[] = {{0, T::Intero}, {1, T::Data},   {3, T::Intero},  {7, T::Importo}, {8, T::Importo},
+                {9, T::Data},   {10, T::Testo}, {12, T::Intero}, {6, T::Vuota}};
+    for (const auto& t : tipi) EXPECT_EQ(prima.at(t.col).tipo(), t.tipo) << t.col;
+    EXPECT_EQ(prima[1].text(), "01/03/2024");
+    EXPECT_EQ(prima[8].currency(), Currency::fromUnits(75000));
+    EXPECT_EQ(prima[10].text(), "Forl\xEC; centro");
 
     // An item without a category stops the export before the file is touched.
     test::insertRow("IdS.mdb", "VociIdS",
                     {{"NumeroHotel", 1}, {"Codice", 503}, {"Descrizione", "DISABILI"}});
-    const std::string prima = dir.readFile("out.csv");
+    const std::string scritto = dir.readFile("out.csv");
     test::FakeIo ancora({std::string("10"), std::string("14"), std::string("out.csv")});
     EXPECT_THROW(EsportaSoggiorni(r, ancora), CategoriaMancante);
-    EXPECT_EQ(dir.readFile("out.csv"), prima);
+    EXPECT_EQ(dir.readFile("out.csv"), scritto);
 }
 
 }  // namespace
