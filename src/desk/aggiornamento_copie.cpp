@@ -11,14 +11,10 @@
 
 namespace corvex::desk {
 
-namespace {
 // A suite file written moments ago may still be being written: its copy is
-// made once it has been still for this long (the cache waits two seconds
-// before it keeps a copy of a changed file).
-constexpr int kQuieteMs = 3000;
-}  // namespace
-
-AggiornamentoCopie::AggiornamentoCopie(QMainWindow* desk, const QString& cartella)
+// made once the folder has been still for a while (by default three seconds:
+// the cache keeps a copy of a changed file only two seconds after the change).
+AggiornamentoCopie::AggiornamentoCopie(QMainWindow* desk, const QString& cartella, int quieteMs)
     : QObject(desk), cartella_(QDir(cartella).absolutePath()) {
     riga_ = new QLabel(desk->menuBar());
     riga_->setObjectName(QStringLiteral("aggiornamentoCopie"));
@@ -27,7 +23,7 @@ AggiornamentoCopie::AggiornamentoCopie(QMainWindow* desk, const QString& cartell
     desk->menuBar()->setCornerWidget(riga_, Qt::TopRightCorner);
 
     attesa_.setSingleShot(true);
-    attesa_.setInterval(kQuieteMs);
+    attesa_.setInterval(quieteMs);
     connect(&attesa_, &QTimer::timeout, this, [this] {
         osserva();
         refresh_->refresh(QFile::encodeName(cartella_).toStdString());

@@ -26,8 +26,9 @@ namespace corvex::desk {
 class AggiornamentoCopie : public QObject {
     Q_OBJECT
   public:
-    // Starts at once on the folder's files; a child of desk.
-    AggiornamentoCopie(QMainWindow* desk, const QString& cartella);
+    // Starts at once on the folder's files; a child of desk. The copies of
+    // changed files are made once no file changed for `quieteMs`.
+    AggiornamentoCopie(QMainWindow* desk, const QString& cartella, int quieteMs = 3000);
     ~AggiornamentoCopie() override;
 
     QLabel* riga() const { return riga_; }
