@@ -236,7 +236,10 @@ void importInto(const std::string& source, std::uint64_t size, const std::string
 
 // The newest finished copy of the same source, whatever state of the file it
 // was made from: the importer starts from it and reads again only the pages
-// that changed. Empty when there is none.
+// that changed. A copy of a file written moments before ("live-") is never
+// one: the file may have changed within one timestamp tick while it was read,
+// and such a copy serves only the open it was made for. Empty when there is
+// none.
 std::string earlierCopy(const std::string& dir, const std::string& prefix) {
     std::string best;
     fs::file_time_type bestTime{};
@@ -244,7 +247,7 @@ std::string earlierCopy(const std::string& dir, const std::string& prefix) {
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.rfind(prefix, 0) != 0 || name.find("tmp-", prefix.size()) != std::string::npos ||
-            it->path().extension() != ".sqlite")
+            name.compare(prefix.size(), 5, "live-") == 0 || it->path().extension() != ".sqlite")
             continue;
         std::error_code e2;
         if (!it->is_regular_file(e2) || it->file_size(e2) == 0) continue;

@@ -150,6 +150,7 @@ struct PageScan {
     std::vector<std::uint8_t> type;
     std::vector<std::uint32_t> owner;
     std::vector<std::uint64_t> signature;
+    std::vector<std::uint64_t> own;  // the page's own bytes
     // All long-value pages together: memo and OLE values live there.
     std::uint64_t longValues = 0;
 };
@@ -160,7 +161,8 @@ PageScan scanPages(const std::string& source, std::size_t pageSize, std::size_t 
     PageScan scan;
     scan.type.assign(pages, 0);
     scan.owner.assign(pages, 0);
-    std::vector<std::uint64_t> own(pages, 0);
+    std::vector<std::uint64_t>& own = scan.own;
+    own.assign(pages, 0);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> forwards;  // page, page it leads to
     const int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw OpenError("impossibile leggere il file");
@@ -239,8 +241,10 @@ class TableReader {
     // Reads a table's definition and lists its data pages.
     TablePlan plan(MdbCatalogEntry* entry, const PageScan& scan);
     // Copies the rows of one data page of the table; returns how many.
-    // `before`: the table's rows on earlier pages, for messages.
-    std::uint64_t copyPage(TablePlan& t, std::uint32_t page, std::uint64_t before, SqliteOut& out);
+    // `before`: the table's rows on earlier pages, for messages. The page's
+    // bytes must be those the scan saw.
+    std::uint64_t copyPage(TablePlan& t, std::uint32_t page, std::uint64_t before,
+                           const PageScan& scan, SqliteOut& out);
 
   private:
     void copySlot(MdbTableDef* table, unsigned slot, SqliteOut& out);
@@ -320,7 +324,7 @@ TablePlan TableReader::plan(MdbCatalogEntry* entry, const PageScan& scan) {
 }
 
 std::uint64_t TableReader::copyPage(TablePlan& t, std::uint32_t page, std::uint64_t before,
-                                    SqliteOut& out) {
+                                    const PageScan& scan, SqliteOut& out) {
     table_ = t.name;
     before_ = before;
     text_.assign(t.columns.size(), std::string());
@@ -338,9 +342,10 @@ std::uint64_t TableReader::copyPage(TablePlan& t, std::uint32_t page, std::uint6
     // text.
     if (mdb_read_pg(mdb_, page) != static_cast<ssize_t>(pageSize))
         damaged("impossibile leggere la pagina " + std::to_string(page));
-    // The page was listed from an earlier read of the file: one that changed
-    // since is a file being written.
-    if (mdb_->pg_buf[0] != MDB_PAGE_DATA || u32(mdb_->pg_buf + 4) != t.entry->table_pg)
+    // The page was listed, and its signature taken, from an earlier read of
+    // the file: one that changed since is a file being written.
+    if (mdb_->pg_buf[0] != MDB_PAGE_DATA || u32(mdb_->pg_buf + 4) != t.entry->table_pg ||
+        hashBytes(mdb_->pg_buf, pageSize) != scan.own[page])
         damaged("la pagina " + std::to_string(page) + " è cambiata durante la lettura");
     const unsigned rows = mdb_->pg_buf[mdb_->fmt->row_count_offset] |
                           static_cast<unsigned>(mdb_->pg_buf[mdb_->fmt->row_count_offset + 1]) << 8;
@@ -766,7 +771,7 @@ ImportStats importOnce(const std::string& source, const std::string& dest,
                 for (const auto& gone : was) out.deletePage(gone.first, kRowidShift);
                 for (std::uint32_t page : redo) {
                     out.deletePage(page, kRowidShift);
-                    reader.copyPage(t, page, 0, out);
+                    reader.copyPage(t, page, 0, scan, out);
                 }
                 stats.decoded += redo.size();
                 savePages(out.handle(), t);
@@ -787,7 +792,7 @@ ImportStats importOnce(const std::string& source, const std::string& dest,
         if (!t.problem.empty()) throw DataError(t.problem);
         out.createTable(t.name, t.columns);
         std::uint64_t rows = 0;
-        for (const auto& page : t.pages) rows += reader.copyPage(t, page.first, rows, out);
+        for (const auto& page : t.pages) rows += reader.copyPage(t, page.first, rows, scan, out);
         if (rows != t.table->num_rows) countMismatch(t, rows);
         savePages(out.handle(), t);
         Stmt layout(out.handle(), "INSERT INTO corvex_tables VALUES(?1, ?2)");
