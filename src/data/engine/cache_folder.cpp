@@ -285,16 +285,6 @@ std::unique_lock<std::mutex> lockSource(const std::string& source) {
     return std::unique_lock<std::mutex>(*m);
 }
 
-namespace {
-std::atomic<int> buildsUnderWay{0};
-}  // namespace
-
-BuildSlot::BuildSlot() : alone_(++buildsUnderWay == 1) {}
-
-BuildSlot::~BuildSlot() {
-    --buildsUnderWay;
-}
-
 void holdCopy(const std::string& copy) {
     Held& h = held();
     std::lock_guard lock(h.mutex);

@@ -51,23 +51,6 @@ void placeCopy(const std::string& temporary, const std::string& target, const st
 // a second thread asking for the same copy waits, then finds it made.
 std::unique_lock<std::mutex> lockSource(const std::string& source);
 
-// Held while this process makes a copy. The index builds of a copy sort with
-// a second thread only while it is the one copy being made (sortThreads()
-// is then 1, else 0), so that two copies made at once (the desk's
-// background refresh) use the two cores without crowding them. The
-// importer child gets the number in CORVEX_SORT_THREADS.
-class BuildSlot {
-  public:
-    BuildSlot();
-    ~BuildSlot();
-    BuildSlot(const BuildSlot&) = delete;
-    BuildSlot& operator=(const BuildSlot&) = delete;
-    int sortThreads() const { return alone_ ? 1 : 0; }
-
-  private:
-    bool alone_ = true;
-};
-
 // A copy this process still reads (a report's snapshot): placeCopy leaves it
 // in place, as one of the copies beyond the newest, until it is released.
 void holdCopy(const std::string& copy);

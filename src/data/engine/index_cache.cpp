@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -150,16 +149,8 @@ void addIndexes(sqlite3* db, const std::string& shown) {
     exec(db, "ANALYZE", shown);
 }
 
-// Helper threads for sorting index keys: CORVEX_SORT_THREADS (0 or 1) when
-// set, as the parent sets it for the importer child, else one.
-int sortThreads(int fallback) {
-    const char* env = std::getenv("CORVEX_SORT_THREADS");
-    if (env && (env[0] == '0' || env[0] == '1') && env[1] == 0) return env[0] - '0';
-    return fallback;
-}
-
 // Pragmas of a private copy, then its indexes in one transaction.
-void prepareForIndexes(sqlite3* db, const std::string& shown, int threads = 1) {
+void prepareForIndexes(sqlite3* db, const std::string& shown) {
     registerEngineFunctions(db);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
@@ -167,7 +158,7 @@ void prepareForIndexes(sqlite3* db, const std::string& shown, int threads = 1) {
     exec(db, "PRAGMA journal_mode = OFF", shown);
     exec(db, "PRAGMA synchronous = OFF", shown);
     // Index builds sort with a second thread.
-    exec(db, "PRAGMA threads = " + std::to_string(sortThreads(threads)), shown);
+    exec(db, "PRAGMA threads = 1", shown);
     exec(db, "BEGIN", shown);
     addIndexes(db, shown);
     exec(db, "COMMIT", shown);
@@ -243,7 +234,6 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
     const std::string prefix = copyPrefix(key);
     fs::path target = fs::path(dir) / (prefix + hashName(state) + ".sqlite");
     const auto building = lockSource(key);
-    const BuildSlot slot;
     if (fs::exists(target, ec)) return target.string();
     if (std::string r = recentCopy(key); !r.empty()) {
         if (exact) *exact = false;
@@ -301,7 +291,7 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
             throw DbError(shown, "", cause);
         }
         try {
-            prepareForIndexes(dst.db, shown, slot.sortThreads());
+            prepareForIndexes(dst.db, shown);
         } catch (const DbError& e) {
             return cacheUnusable(e.cause());
         }

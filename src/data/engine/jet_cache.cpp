@@ -114,17 +114,8 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    // The child's environment: this one, with the number of sorting threads.
-    const BuildSlot slot;
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "CORVEX_SORT_THREADS=", 20) != 0) env.emplace_back(*e);
-    env.push_back("CORVEX_SORT_THREADS=" + std::to_string(slot.sortThreads()));
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (rc != 0) {
