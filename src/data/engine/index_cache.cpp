@@ -157,8 +157,6 @@ void prepareForIndexes(sqlite3* db, const std::string& shown) {
     // A private temporary file, removed on any failure: no journal.
     exec(db, "PRAGMA journal_mode = OFF", shown);
     exec(db, "PRAGMA synchronous = OFF", shown);
-    // Index builds sort with a second thread.
-    exec(db, "PRAGMA threads = 1", shown);
     exec(db, "BEGIN", shown);
     addIndexes(db, shown);
     exec(db, "COMMIT", shown);
