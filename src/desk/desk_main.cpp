@@ -1,9 +1,11 @@
 #include "desk/desk_main.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLocale>
 #include <exception>
 
+#include "desk/aggiornamento_copie.h"
 #include "desk/cartella_dati.h"
 #include "desk/isdesktop.h"
 #include "dialogs/dialoghi.h"
@@ -27,6 +29,9 @@ int run(int argc, char** argv) {
         return 1;
     }
     ISDeskTop desk;
+    // The copies of the suite's files are brought up to date while the desk
+    // is open, so a report rarely waits for one.
+    new AggiornamentoCopie(&desk, QDir::currentPath());
     desk.show();
     return QApplication::exec();
 }

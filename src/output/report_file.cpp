@@ -1,6 +1,7 @@
 #include "output/report_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -52,6 +53,34 @@ void copyCurrent(const std::string& path, std::FILE* out, const std::string& tem
     ::close(in);
 }
 
+// Appending runs of one folder one at a time: each copies the file the
+// previous one put in place, so no run's pages are lost. The lock is the
+// folder's own (flock on the directory), released when the run ends; a run
+// waits for another at most this long.
+constexpr int kAppendWaitMs = 60000;
+
+int lockFolderOf(const std::string& path) {
+    std::string dir = path;
+    const std::size_t slash = dir.rfind('/');
+    dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : dir.substr(0, slash));
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw ioError("Impossibile scrivere il file", path, errno);
+    for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 50) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            const int err = errno;
+            ::close(fd);
+            throw ioError("Impossibile scrivere il file", path, err);
+        }
+        if (waited >= kAppendWaitMs) {
+            ::close(fd);
+            throw std::runtime_error("Il file \"" + path +
+                                     "\" è in scrittura da un'altra postazione: riprovare");
+        }
+        ::usleep(50000);
+    }
+    return fd;
+}
+
 }  // namespace
 
 ReportWriter::ReportWriter(Mode mode) : ReportWriter(reportFileName(), mode) {}
@@ -75,6 +104,7 @@ ReportWriter::ReportWriter(const std::string& path, Mode mode) : path_(path) {
     }
     if (mode == Mode::Append) {
         try {
+            lock_ = lockFolderOf(path);
             copyCurrent(path, f_, temp_);
         } catch (...) {
             discard();
@@ -88,10 +118,17 @@ ReportWriter::~ReportWriter() {
 }
 
 void ReportWriter::discard() noexcept {
-    if (f_ == nullptr) return;
-    std::fclose(f_);
-    f_ = nullptr;
-    ::unlink(temp_.c_str());
+    if (f_ != nullptr) {
+        std::fclose(f_);
+        f_ = nullptr;
+        ::unlink(temp_.c_str());
+    }
+    unlock();
+}
+
+void ReportWriter::unlock() noexcept {
+    if (lock_ >= 0) ::close(lock_);  // closing the folder's descriptor releases its lock
+    lock_ = -1;
 }
 
 void ReportWriter::line(std::string_view text) {
@@ -111,18 +148,24 @@ void ReportWriter::close() {
     if (f_ == nullptr) return;
     std::FILE* f = f_;
     f_ = nullptr;
-    const bool failed = std::ferror(f) != 0;
+    // The bytes reach the disk before the name does: a power cut after the
+    // rename never leaves an empty or partial report in place of the old one.
+    const bool failed = std::ferror(f) != 0 || std::fflush(f) != 0 || ::fsync(fileno(f)) != 0;
+    const int syncErr = errno;
     if (std::fclose(f) != 0 || failed) {
-        const int err = errno;
+        const int err = failed ? syncErr : errno;
         ::unlink(temp_.c_str());
+        unlock();
         throw ioError("Errore di scrittura sul file", path_, err);
     }
     // rename() replaces a symbolic link named path_ itself, never its target.
     if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp_.c_str());
+        unlock();
         throw ioError("Impossibile scrivere il file", path_, err);
     }
+    unlock();
 }
 
 bool reportFileExists(const std::string& path) {

@@ -13,7 +13,9 @@ namespace corvex {
 // before close() leaves the previous file as it was, two runs writing the same
 // name leave one whole report, and a symbolic link of that name is replaced,
 // never followed. Append mode (the takings register's unattended run) starts
-// the temporary file as a copy of the current report file. Lines are code page
+// the temporary file as a copy of the current report file, and appending runs
+// of one folder wait for each other (up to a minute), so none loses another's
+// pages. The file's bytes are on disk before the rename. Lines are code page
 // 1252 bytes; control characters in them become blanks. Failures to open,
 // write or rename throw std::runtime_error naming the file.
 class ReportWriter {
@@ -31,10 +33,12 @@ class ReportWriter {
 
   private:
     void discard() noexcept;
+    void unlock() noexcept;
 
     std::string path_;
     std::string temp_;
     std::FILE* f_ = nullptr;
+    int lock_ = -1;  // the folder, locked while an appending run writes
 };
 
 // Reads the report file's lines (line ends removed: CRLF, or a lone LF).

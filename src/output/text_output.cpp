@@ -1,5 +1,7 @@
 #include "output/text_output.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,8 +24,10 @@ void writeAll(const std::string& path, std::string_view bytes, const char* tempO
     if (!f) fail(path, "scrivere", errno);
     const bool written =
         bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    // A file put in place by a rename is on disk before its name is.
+    const bool synced = !written || !tempOrNull || (std::fflush(f) == 0 && ::fsync(fileno(f)) == 0);
     const int writeErr = errno;
-    const bool closed = std::fclose(f) == 0;
+    const bool closed = std::fclose(f) == 0 && synced;
     if (!written || !closed) {
         const int err = written ? errno : writeErr;
         if (tempOrNull) std::remove(tempOrNull);

@@ -100,6 +100,29 @@ TEST(ReportFile, ConcurrentRunsLeaveOneWholeReport) {
     EXPECT_EQ(otherFiles(dir.path(), {"fd0"}), std::vector<std::string>{});
 }
 
+TEST(ReportFile, ConcurrentAppendingRunsKeepEveryRun) {
+    test::TempDataFolder dir;
+    dir.writeFile("fd0", "uno\r\n");
+    const auto run = [](char mark) {
+        ReportWriter w(ReportWriter::Mode::Append);
+        for (int i = 0; i < 2000; ++i) {
+            w.line(std::string(40, mark));
+            if (i % 400 == 0) std::this_thread::yield();
+        }
+        w.close();
+    };
+    std::thread ta(run, 'a'), tb(run, 'b');
+    ta.join();
+    tb.join();
+    std::string a, b;
+    for (int i = 0; i < 2000; ++i) {
+        a += std::string(40, 'a') + "\r\n";
+        b += std::string(40, 'b') + "\r\n";
+    }
+    const std::string file = dir.readFile("fd0");
+    EXPECT_TRUE(file == "uno\r\n" + a + b || file == "uno\r\n" + b + a) << file.size();
+}
+
 TEST(ReportFile, AFailedOrCancelledRunLeavesThePreviousFile) {
     for (auto mode : {ReportWriter::Mode::Replace, ReportWriter::Mode::Append}) {
         test::TempDataFolder dir;

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string_view>
@@ -106,6 +108,22 @@ Warning& warning() {
 }
 
 std::atomic<unsigned> temporaryCounter{0};
+
+struct Held {
+    std::mutex mutex;
+    std::multiset<std::string> copies;
+};
+
+Held& held() {
+    static auto* h = new Held;  // never destroyed: usable until exit
+    return *h;
+}
+
+bool isHeld(const std::string& copy) {
+    Held& h = held();
+    std::lock_guard lock(h.mutex);
+    return h.copies.count(copy) > 0;
+}
 
 }  // namespace
 
@@ -235,12 +253,13 @@ void placeCopy(const std::string& temporary, const std::string& target, const st
         }
         // The replaced copies of the same source. A process still reading
         // one keeps its open file: removing the name does not disturb it.
-        if (name.rfind(prefix, 0) == 0) {
+        if (name.rfind(prefix, 0) == 0 && !isHeld(it->path().string())) {
             fs::remove(it->path(), e2);
             continue;
         }
         Entry e{it->path(), it->last_write_time(e2), it->file_size(e2)};
         total += e.size;
+        if (isHeld(e.path.string())) continue;
         others.push_back(std::move(e));
     }
     const std::uint64_t limit = cacheLimit(source);
@@ -251,6 +270,31 @@ void placeCopy(const std::string& temporary, const std::string& target, const st
         std::error_code e2;
         if (fs::remove(e.path, e2)) total -= std::min(total, e.size);
     }
+}
+
+std::unique_lock<std::mutex> lockSource(const std::string& source) {
+    static std::mutex guard;
+    static auto* locks = new std::map<std::string, std::unique_ptr<std::mutex>>;  // never freed
+    std::mutex* m = nullptr;
+    {
+        std::lock_guard lock(guard);
+        auto& slot = (*locks)[source];
+        if (!slot) slot = std::make_unique<std::mutex>();
+        m = slot.get();
+    }
+    return std::unique_lock<std::mutex>(*m);
+}
+
+void holdCopy(const std::string& copy) {
+    Held& h = held();
+    std::lock_guard lock(h.mutex);
+    h.copies.insert(copy);
+}
+
+void releaseCopy(const std::string& copy) {
+    Held& h = held();
+    std::lock_guard lock(h.mutex);
+    if (auto it = h.copies.find(copy); it != h.copies.end()) h.copies.erase(it);
 }
 
 void touchCopy(const std::string& copy) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,15 @@ std::string newTemporaryCopy(const std::string& dir, const std::string& prefix);
 // files of its folder, at least 64 MB ($CORVEX_CACHE_MAX, in bytes with an
 // optional K, M or G, sets it). Throws DbError naming the cache folder when the rename fails.
 void placeCopy(const std::string& temporary, const std::string& target, const std::string& source);
+
+// Held while this process makes the copy of one source (an absolute path):
+// a second thread asking for the same copy waits, then finds it made.
+std::unique_lock<std::mutex> lockSource(const std::string& source);
+
+// A copy this process still reads (a report's snapshot): placeCopy leaves it
+// in place, as one of the copies beyond the newest, until it is released.
+void holdCopy(const std::string& copy);
+void releaseCopy(const std::string& copy);
 
 // Marks a copy as just used.
 void touchCopy(const std::string& copy);

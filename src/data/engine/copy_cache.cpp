@@ -172,14 +172,36 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// The up-to-date copy of a file (made when missing), remembered per file
+// while the file stays unchanged; empty when the cache folder is unusable.
+std::string makeCopy(const std::string& path, const std::string& shown, bool& jet,
+                     const std::string& key, const std::string& state, bool settled) {
+    jet = detectJet(path, shown);
+    bool exact = true;
+    std::string copy = jet ? jetCachedCopy(path, &exact) : indexedCopy(path, shown, &exact);
+    if (copy.empty()) return copy;
+    touchCopy(copy);
+    CopyMemos& memos = copyMemos();
+    std::lock_guard lock(memos.mutex);
+    if (settled && exact)
+        memos.byFile[key] = {state, jet, copy};
+    else
+        memos.byFile.erase(key);
+    return copy;
+}
+
 }  // namespace
 
 std::string readableCopy(const std::string& path, const std::string& shown, bool& jet, bool fresh) {
     std::string key = absolutePath(path);
     std::string state = environmentKey();
-    std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
+    std::int64_t now = nowNs();
     bool settled =
         !key.empty() && appendState(state, path, now) && appendState(state, path + "-wal", now);
     CopyMemos& memos = copyMemos();
@@ -200,25 +222,36 @@ std::string readableCopy(const std::string& path, const std::string& shown, bool
             return it->second.copy;
         }
     }
-    jet = detectJet(path, shown);
-    bool exact = true;
-    std::string copy = jet ? jetCachedCopy(path, &exact) : indexedCopy(path, shown, &exact);
+    std::string copy = makeCopy(path, shown, jet, key, state, settled);
     if (copy.empty()) return path;  // no usable cache folder: nothing to remember
-    touchCopy(copy);
     std::lock_guard lock(memos.mutex);
-    if (memos.scopes > 0 && !ownFile(path)) memos.pinned[pin] = {{}, jet, copy};
-    if (settled && exact)
-        memos.byFile[key] = {state, jet, copy};
-    else
-        memos.byFile.erase(key);
+    if (memos.scopes > 0 && !ownFile(path)) {
+        CopyMemo& pinned = memos.pinned[pin];
+        if (!pinned.copy.empty()) releaseCopy(pinned.copy);
+        pinned = {{}, jet, copy};
+        holdCopy(copy);
+    }
     return copy;
+}
+
+void refreshCopy(const std::string& path) {
+    std::string key = absolutePath(path);
+    std::string state = environmentKey();
+    const bool settled = !key.empty() && appendState(state, path, nowNs()) &&
+                         appendState(state, path + "-wal", nowNs());
+    bool jet = false;
+    makeCopy(path, utf8ToCp1252(std::filesystem::path(path).filename().string()), jet, key, state,
+             settled);
 }
 
 void unpinCopy(const std::string& path) {
     CopyMemos& memos = copyMemos();
     const std::string pin = absolutePath(path) + '\x1e' + environmentKey();
     std::lock_guard lock(memos.mutex);
-    memos.pinned.erase(pin);
+    auto it = memos.pinned.find(pin);
+    if (it == memos.pinned.end()) return;
+    releaseCopy(it->second.copy);
+    memos.pinned.erase(it);
 }
 
 SnapshotScope::SnapshotScope() {
@@ -230,7 +263,10 @@ SnapshotScope::SnapshotScope() {
 SnapshotScope::~SnapshotScope() {
     CopyMemos& memos = copyMemos();
     std::lock_guard lock(memos.mutex);
-    if (--memos.scopes == 0) memos.pinned.clear();
+    if (--memos.scopes == 0) {
+        for (const auto& p : memos.pinned) releaseCopy(p.second.copy);
+        memos.pinned.clear();
+    }
 }
 
 }  // namespace corvex::db

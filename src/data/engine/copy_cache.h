@@ -15,6 +15,11 @@ namespace corvex::db {
 // exists; `fresh` skips that memory.
 std::string readableCopy(const std::string& path, const std::string& shown, bool& jet,
                          bool fresh = false);
+// Brings the copy of a suite file up to date (made when missing) without
+// touching any report's snapshot: what a background refresh does. Throws
+// DbError as readableCopy.
+void refreshCopy(const std::string& path);
+
 // DbError unless the path names a regular file: "file non trovato", or a
 // folder or device where a database file should be.
 void checkDatabaseFile(const std::string& path, const std::string& shown);
@@ -26,7 +31,8 @@ bool detectJet(const std::string& path, const std::string& shown);
 // One snapshot of the suite for one report run: while a scope exists in the
 // process, every file is read through the copy it was first read through in
 // the scope, so a file the suite replaces during the run is read in one
-// version from the first day of a period to the last. Scopes nest; the
+// version from the first day of a period to the last (a pinned copy is not
+// removed by this process while pinned, cache_folder.h: holdCopy). Scopes nest; the
 // outermost one's end lets later reads see the files' new versions.
 class SnapshotScope {
   public:

@@ -231,7 +231,7 @@ std::vector<std::string> Database::tableNames() const {
     std::vector<std::string> out;
     sqlite3_stmt* st = c.prepare(
         "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
-        "ESCAPE '\\' AND name <> 'corvex_span' ORDER BY rowid");
+        "ESCAPE '\\' AND name NOT LIKE 'corvex\\_%' ESCAPE '\\' ORDER BY rowid");
     while (sqlite3_step(st) == SQLITE_ROW)
         out.push_back(utf8ToCp1252(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
     sqlite3_reset(st);

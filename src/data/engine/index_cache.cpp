@@ -70,17 +70,42 @@ std::string findColumn(const std::vector<std::string>& cols, std::string_view wa
     return {};
 }
 
+// The longest stays of a table (corvex_span), per departure column.
+void addSpans(sqlite3* db, const std::string& t, const std::vector<std::string>& cols,
+              const std::string& shown) {
+    std::string arrival = findColumn(cols, "DataArrivo");
+    if (arrival.empty()) return;
+    for (std::string_view d : {"DataPartenza", "DataPartenzaReale"}) {
+        std::string dep = findColumn(cols, d);
+        if (dep.empty()) continue;
+        // Longest stay over the rows whose departure is after the arrival;
+        // one such row without real dates leaves the span unbounded (-1).
+        std::string span = "corvex_days(" + quoteIdentifier(dep) + ") - corvex_days(" +
+                           quoteIdentifier(arrival) + ")";
+        exec(db,
+             "INSERT INTO corvex_span SELECT " + quote(t) + ", " + quote(dep) +
+                 ", CASE WHEN count(*) > count(" + span + ") THEN -1 ELSE ifnull(max(" + span +
+                 "), 0) END FROM " + quoteIdentifier(t) + " WHERE " + quoteIdentifier(dep) + " > " +
+                 quoteIdentifier(arrival) + " COLLATE NOCASE",
+             shown);
+    }
+}
+
+std::vector<std::string> columnsOf(sqlite3* db, const std::string& t, const std::string& shown) {
+    return column(db, "SELECT name FROM pragma_table_info(" + quote(t) + ")", shown);
+}
+
 // Indexes, spans and statistics of the copy.
 void addIndexes(sqlite3* db, const std::string& shown) {
     exec(db, "REINDEX NOCASE", shown);
     exec(db, "CREATE TABLE corvex_span(tbl TEXT, col TEXT, span INTEGER)", shown);
     auto tables = column(db,
                          "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                         "'sqlite_%' AND name <> 'corvex_span'",
+                         "'sqlite\\_%' ESCAPE '\\' AND name NOT LIKE 'corvex\\_%' ESCAPE '\\'",
                          shown);
     int n = 0;
     for (const auto& t : tables) {
-        auto cols = column(db, "SELECT name FROM pragma_table_info(" + quote(t) + ")", shown);
+        auto cols = columnsOf(db, t, shown);
         auto index = [&](std::vector<std::string> on) {
             std::string list;
             for (const auto& c : on) list += (list.empty() ? "" : ", ") + quoteIdentifier(c);
@@ -119,22 +144,7 @@ void addIndexes(sqlite3* db, const std::string& shown) {
             else
                 index({name});
         }
-        std::string arrival = findColumn(cols, "DataArrivo");
-        if (arrival.empty()) continue;
-        for (std::string_view d : {"DataPartenza", "DataPartenzaReale"}) {
-            std::string dep = findColumn(cols, d);
-            if (dep.empty()) continue;
-            // Longest stay over the rows whose departure is after the arrival;
-            // one such row without real dates leaves the span unbounded (-1).
-            std::string span = "corvex_days(" + quoteIdentifier(dep) + ") - corvex_days(" +
-                               quoteIdentifier(arrival) + ")";
-            exec(db,
-                 "INSERT INTO corvex_span SELECT " + quote(t) + ", " + quote(dep) +
-                     ", CASE WHEN count(*) > count(" + span + ") THEN -1 ELSE ifnull(max(" + span +
-                     "), 0) END FROM " + quoteIdentifier(t) + " WHERE " + quoteIdentifier(dep) +
-                     " > " + quoteIdentifier(arrival) + " COLLATE NOCASE",
-                 shown);
-        }
+        addSpans(db, t, cols, shown);
     }
     exec(db, "ANALYZE", shown);
 }
@@ -200,6 +210,12 @@ void indexCopy(const std::string& path) {
     prepareForIndexes(db.db, path);
 }
 
+void refreshTableStatistics(sqlite3* db, const std::string& table, const std::string& shown) {
+    exec(db, "DELETE FROM corvex_span WHERE tbl = " + quote(table), shown);
+    addSpans(db, table, columnsOf(db, table, shown), shown);
+    exec(db, "ANALYZE " + quoteIdentifier(table), shown);
+}
+
 std::string indexedCopy(const std::string& sqlitePath, const std::string& shown, bool* exact) {
     std::error_code ec;
     fs::path abs = fs::absolute(sqlitePath, ec);
@@ -215,6 +231,7 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shown,
     }
     const std::string prefix = copyPrefix(key);
     fs::path target = fs::path(dir) / (prefix + hashName(state) + ".sqlite");
+    const auto building = lockSource(key);
     if (fs::exists(target, ec)) return target.string();
     if (std::string r = recentCopy(key); !r.empty()) {
         if (exact) *exact = false;

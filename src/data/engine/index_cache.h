@@ -13,6 +13,8 @@
 
 #include <string>
 
+struct sqlite3;
+
 namespace corvex::db {
 
 // Path of an up-to-date indexed copy of an SQLite database file. `shownName`
@@ -26,6 +28,10 @@ std::string indexedCopy(const std::string& sqlitePath, const std::string& shownN
 // Adds the indexes, statistics and span table to a new SQLite copy (the Jet
 // importer's output). Throws DbError naming the copy.
 void indexCopy(const std::string& path);
+
+// After rows of `table` of an indexed copy changed (the indexes follow by
+// themselves): its spans and planner statistics computed again.
+void refreshTableStatistics(sqlite3* db, const std::string& table, const std::string& shown);
 
 // Opening flags and URI of a file read without ever writing it.
 std::string readOnlyUri(const std::string& path);

@@ -38,7 +38,7 @@ constexpr const char* kReinstall =
 // Bumped whenever the importer changes what it writes, so older copies are
 // rebuilt rather than reused (also when the order of the NOCASE collation,
 // which sorts its indexes, changes).
-constexpr int kCopyFormat = 3;
+constexpr int kCopyFormat = 4;
 // A file changed this recently may still be being written, with its mtime
 // not moving for writes within the file system's timestamp granularity: its
 // copy serves the current open only and is never reused.
@@ -99,7 +99,7 @@ struct ChildOutcome {
 };
 
 ChildOutcome runImporter(const std::string& exe, const std::string& source, const std::string& dest,
-                         std::chrono::milliseconds timeout) {
+                         const std::string& previous, std::chrono::milliseconds timeout) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         fail(source, "impossibile avviare il lettore Jet: " + errnoText(errno));
@@ -110,6 +110,7 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
     std::vector<std::string> args{exe, source, dest};
+    if (!previous.empty()) args.push_back(previous);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -184,12 +185,13 @@ std::chrono::milliseconds importTimeout(std::uint64_t size) {
     return std::chrono::milliseconds(30000 + static_cast<long long>(size / 1000));
 }
 
-void importInto(const std::string& source, std::uint64_t size, const std::string& tmp) {
+void importInto(const std::string& source, std::uint64_t size, const std::string& tmp,
+                const std::string& previous) {
     const std::string exe = importerPath();
     if (access(exe.c_str(), X_OK) != 0)
         fail(source, "il lettore Jet " + exe + " non è installato" + kReinstall);
     const auto timeout = importTimeout(size);
-    const ChildOutcome out = runImporter(exe, source, tmp, timeout);
+    const ChildOutcome out = runImporter(exe, source, tmp, previous, timeout);
     if (out.timedOut) {
         unlink(tmp.c_str());
         fail(source, "la lettura del file Jet ha superato " +
@@ -223,6 +225,33 @@ void importInto(const std::string& source, std::uint64_t size, const std::string
     }
 }
 
+// The newest finished copy of the same source, whatever state of the file it
+// was made from: the importer starts from it and reads again only the pages
+// that changed. A copy of a file written moments before ("live-") is never
+// one: the file may have changed within one timestamp tick while it was read,
+// and such a copy serves only the open it was made for. Empty when there is
+// none.
+std::string earlierCopy(const std::string& dir, const std::string& prefix) {
+    std::string best;
+    fs::file_time_type bestTime{};
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) != 0 || name.find("tmp-", prefix.size()) != std::string::npos ||
+            name.compare(prefix.size(), 5, "live-") == 0 || it->path().extension() != ".sqlite")
+            continue;
+        std::error_code e2;
+        if (!it->is_regular_file(e2) || it->file_size(e2) == 0) continue;
+        const auto when = it->last_write_time(e2);
+        if (e2) continue;
+        if (best.empty() || when > bestTime) {
+            best = it->path().string();
+            bestTime = when;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 bool isJetFile(const std::string& path) {
@@ -252,6 +281,9 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
             .string();
     };
     if (exact) *exact = true;
+    // One import of a file at a time in this process: a report that needs the
+    // copy the background refresh is making waits for it.
+    const auto importing = lockSource(source);
     for (int attempt = 1; attempt <= kImportTries; ++attempt) {
         const std::string copy = keyed(stamp);
         if (fs::is_regular_file(copy, ec) && fs::file_size(copy, ec) > 0) return copy;
@@ -262,7 +294,7 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
         const auto started = std::chrono::system_clock::now();
         bool failed = false;
         try {
-            importInto(source, stamp.size, tmp);
+            importInto(source, stamp.size, tmp, earlierCopy(dir, prefix));
         } catch (const DbError&) {
             unlink(tmp.c_str());
             // A read of a file that was being written may fail in any way:

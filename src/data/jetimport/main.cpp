@@ -1,10 +1,11 @@
-// corvex-jetimport SOURCE DEST
+// corvex-jetimport SOURCE DEST [PREVIOUS]
 //
 // Reads the Jet file SOURCE through libmdb and writes its user tables into the
-// new SQLite file DEST. Started by the program, which bounds it in time and
-// turns its failures into database errors; on failure it prints one line,
-// the cause, as the last line on stderr and exits with status 1 (the file
-// could not be read) or 3 (the copy could not be written).
+// new SQLite file DEST; given PREVIOUS, an earlier copy of the same file, only
+// the pages that changed since are read (jet_import.h). Started by the program, which bounds it in
+// time and turns its failures into database errors; on failure it prints one line, the cause, as
+// the last line on stderr and exits with status 1 (the file could not be read) or 3 (the copy could
+// not be written).
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -51,14 +52,15 @@ int main(int argc, char** argv) {
     setenv("MDBICONV", "UTF-8", 1);
     limitMemory();
 
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: corvex-jetimport SOURCE.mdb DEST.sqlite\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: corvex-jetimport SOURCE.mdb DEST.sqlite [PREVIOUS.sqlite]\n");
         return 2;
     }
     // The copy holds guest data: readable by its owner only.
     umask(077);
+    corvex::jetimport::ImportStats stats;
     try {
-        corvex::jetimport::importJetFile(argv[1], argv[2]);
+        stats = corvex::jetimport::importJetFile(argv[1], argv[2], argc == 4 ? argv[3] : "");
     } catch (const corvex::jetimport::WriteError& e) {
         std::fprintf(stderr, "\n%s\n", e.what());
         return 3;
@@ -68,6 +70,8 @@ int main(int argc, char** argv) {
     }
     // The copy is the one the engine reads: indexed here, by this process,
     // so that no second copy is made.
+    // A copy updated from an earlier one kept its indexes.
+    if (stats.incremental) return 0;
     try {
         corvex::db::indexCopy(argv[2]);
         return 0;

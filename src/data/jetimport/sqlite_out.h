@@ -20,13 +20,24 @@ struct OutColumn {
 
 class SqliteOut {
   public:
-    // Creates the file; it must not exist yet.
-    explicit SqliteOut(const std::string& path);
+    enum class Mode {
+        Create,  // a new file, which must not exist yet
+        Update,  // an earlier copy, indexed: rows are replaced in place
+    };
+    SqliteOut(const std::string& path, Mode mode);
     ~SqliteOut();
     SqliteOut(const SqliteOut&) = delete;
     SqliteOut& operator=(const SqliteOut&) = delete;
 
     void createTable(const std::string& name, const std::vector<OutColumn>& columns);
+    // Makes an existing table the one rows go to.
+    void useTable(const std::string& name, const std::vector<OutColumn>& columns);
+    // Removes the current table's rows of one page: rowids page << shift up to
+    // the next page's.
+    void deletePage(std::uint32_t page, int shift);
+    // Rows of the current table.
+    std::uint64_t rowCount();
+    sqlite3* handle() const { return db_; }
 
     // Values of the current row, by 0-based column. Every column is set for
     // every row; text and blobs must stay valid until insertRow().
@@ -35,7 +46,7 @@ class SqliteOut {
     void setDouble(int col, double v);
     void setText(int col, std::string_view utf8);
     void setBlob(int col, const void* data, std::size_t size);
-    void insertRow();
+    void insertRow(std::int64_t rowid);
 
     // Commits and closes; the file is complete only after this.
     void finish();
@@ -47,6 +58,7 @@ class SqliteOut {
     std::string path_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* delete_ = nullptr;
     std::string table_;
 };
 
