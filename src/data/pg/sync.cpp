@@ -339,6 +339,8 @@ class Sync {
                   const std::string& physical);
     void createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols);
     void dropTable(const std::string& key, const std::string& table);
+    void retire(const std::string& physical);
+    void dropRetired();
     void syncTextFiles();
     void progress(const std::string& line) {
         if (options_.progress) options_.progress(line);
@@ -380,8 +382,10 @@ void Sync::prepareSchema() {
                    " (file text, tabella text, posizione integer, colonna text, tipo text, "
                    "PRIMARY KEY (file, tabella, posizione));CREATE TABLE " +
                    q("corvex_file") + " (nome text PRIMARY KEY, contenuto bytea, firma text);" +
-                   "INSERT INTO " + q("corvex_sync") + " VALUES (" +
-                   std::to_string(kLayoutVersion) + ", 0, NULL, NULL)");
+                   "CREATE TABLE " + q("corvex_scarti") +
+                   " (nome_pg text PRIMARY KEY, dal timestamptz);" + "INSERT INTO " +
+                   q("corvex_sync") + " VALUES (" + std::to_string(kLayoutVersion) +
+                   ", 0, NULL, NULL)");
     }
     if (const std::string fn = functionsSql(); !fn.empty()) {
         conn_.exec("CREATE SCHEMA IF NOT EXISTS corvex_fn");
@@ -389,18 +393,53 @@ void Sync::prepareSchema() {
     }
 }
 
+void Sync::retire(const std::string& physical) {
+    // The time is set just before the commit (dal IS NULL until then).
+    conn_.execParams("INSERT INTO " + q("corvex_scarti") + " VALUES ($1, NULL)", {physical});
+}
+
+void Sync::dropRetired() {
+    // A table retired by an earlier sync goes once no other transaction of
+    // the database began before that sync committed (with a margin for the
+    // commit itself); a session whose state this role may not see counts as
+    // such a transaction. A table still locked by a reader is left for the
+    // next sync.
+    Result r = conn_.exec(
+        "SELECT s.nome_pg FROM " + q("corvex_scarti") +
+        " s WHERE s.dal IS NOT NULL AND NOT EXISTS (SELECT 1 FROM pg_stat_activity a WHERE "
+        "a.datname = current_database() AND a.pid <> pg_backend_pid() AND a.backend_type = "
+        "'client backend' AND (a.state IS NULL OR a.xact_start <= s.dal + interval '10 "
+        "seconds'))");
+    if (r.rows() == 0) return;
+    for (int i = 0; i < r.rows(); ++i) {
+        const std::string t(r.value(i, 0));
+        conn_.exec("SAVEPOINT corvex_scarto; SET LOCAL lock_timeout = '200ms'");
+        try {
+            conn_.exec("DROP TABLE IF EXISTS " + q(t));
+            conn_.execParams("DELETE FROM " + q("corvex_scarti") + " WHERE nome_pg = $1", {t});
+            conn_.exec("RELEASE SAVEPOINT corvex_scarto");
+        } catch (const db::DbError&) {
+            conn_.exec("ROLLBACK TO SAVEPOINT corvex_scarto");
+        }
+    }
+    conn_.exec("SET LOCAL lock_timeout = 0");
+}
+
 void Sync::loadKnown() {
+    // Physical tables are t1, t2, ...: the next number is past every table
+    // of the schema, retired ones included.
+    nextTable_ = std::stoi(std::string(
+        conn_
+            .execParams("SELECT coalesce(max(substr(c.relname, 2)::integer), 0) + 1 FROM "
+                        "pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+                        "n.nspname = $1 AND c.relkind = 'r' AND c.relname ~ '^t[0-9]{1,9}$'",
+                        {schema_})
+            .value(0, 0)));
     Result t = conn_.exec("SELECT file, tabella, nome_pg, firma FROM " + q("corvex_tabelle"));
     for (int i = 0; i < t.rows(); ++i) {
         Known& k = known_[{std::string(t.value(i, 0)), std::string(t.value(i, 1))}];
         k.physical = t.value(i, 2);
         k.signature = t.value(i, 3);
-        const std::string_view p = k.physical;
-        if (p.size() > 1 && p[0] == 't') {
-            int n = 0;
-            for (char c : p.substr(1)) n = c >= '0' && c <= '9' ? n * 10 + (c - '0') : -1 << 20;
-            if (n >= nextTable_) nextTable_ = n + 1;
-        }
     }
     Result c = conn_.exec("SELECT file, tabella, colonna, tipo FROM " + q("corvex_colonne") +
                           " ORDER BY file, tabella, posizione");
@@ -456,29 +495,22 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
     try {
         const std::vector<ColumnDef> cols = columnsOf(f, table);
         const auto found = known_.find(id);
-        std::string physical;
-        bool created = false;
-        if (found != known_.end() && sameColumns(found->second.columns, cols)) {
-            physical = found->second.physical;
-            conn_.exec("DELETE FROM " + q(physical));
-        } else {
-            if (found != known_.end())
-                conn_.exec("DROP TABLE IF EXISTS " + q(found->second.physical));
-            physical = "t" + std::to_string(nextTable_++);
-            std::string ddl = "CREATE TABLE " + q(physical) + " (";
-            for (const auto& c : cols)
-                ddl += quoteIdent(c.name) + " " + serverType(c.declared) + ", ";
-            conn_.exec(ddl + "corvex_riga bigint NOT NULL)");
-            created = true;
-        }
+        // A fresh physical table each time: readers of the previous sync
+        // keep reading the old one, which is dropped once none can be left.
+        const bool sameLayout = found != known_.end() && sameColumns(found->second.columns, cols);
+        if (found != known_.end()) retire(found->second.physical);
+        const std::string physical = "t" + std::to_string(nextTable_++);
+        std::string ddl = "CREATE TABLE " + q(physical) + " (";
+        for (const auto& c : cols) ddl += quoteIdent(c.name) + " " + serverType(c.declared) + ", ";
+        conn_.exec(ddl + "corvex_riga bigint NOT NULL)");
         copyRows(f, table, cols, physical);
-        if (created) createIndexes(physical, cols);
+        createIndexes(physical, cols);
         conn_.exec("ANALYZE " + q(physical));
         conn_.execParams("INSERT INTO " + q("corvex_tabelle") +
                              " VALUES ($1, $2, $3, $4) ON CONFLICT (file, tabella) DO UPDATE SET "
                              "nome_pg = excluded.nome_pg, firma = excluded.firma",
                          {key, table, physical, sig});
-        if (created) {
+        if (!sameLayout) {
             conn_.execParams(
                 "DELETE FROM " + q("corvex_colonne") + " WHERE file = $1 AND tabella = $2",
                 {key, table});
@@ -576,7 +608,7 @@ void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDe
 
 void Sync::dropTable(const std::string& key, const std::string& table) {
     const auto it = known_.find({key, table});
-    conn_.exec("DROP TABLE IF EXISTS " + q(it->second.physical));
+    retire(it->second.physical);
     conn_.execParams("DELETE FROM " + q("corvex_tabelle") + " WHERE file = $1 AND tabella = $2",
                      {key, table});
     conn_.execParams("DELETE FROM " + q("corvex_colonne") + " WHERE file = $1 AND tabella = $2",
@@ -626,6 +658,7 @@ SyncSummary Sync::run() {
         conn_.exec("BEGIN");
         prepareSchema();
         loadKnown();
+        dropRetired();
     } catch (const SyncError&) {
         throw;
     } catch (const std::exception& e) {
@@ -644,6 +677,8 @@ SyncSummary Sync::run() {
                                         "now(), cartella = $1 RETURNING generazione",
                                     {cp1252ToUtf8(fs::current_path(ec).string())});
         summary_.generation = std::stoll(std::string(g.value(0, 0)));
+        conn_.exec("UPDATE " + q("corvex_scarti") +
+                   " SET dal = clock_timestamp() WHERE dal IS NULL");
         conn_.exec("COMMIT");
     } catch (const SyncError&) {
         throw;

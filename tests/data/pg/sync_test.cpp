@@ -158,6 +158,13 @@ TEST_F(PgSync, OnlyChangedFilesAreSentAgain) {
         << r.out;
     EXPECT_EQ(xmin(scheda), schedaRows);
 
+    // A report's transaction from before the sync keeps reading its rows.
+    Connection reader(url_);
+    reader.exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    auto readerCount = [&] {
+        return std::string(reader.exec("SELECT count(*) FROM " + conto).value(0, 0));
+    };
+    EXPECT_EQ(readerCount(), "1");
     test::insertRow("Conto_Cliente.mdb", "Conto_Cliente", {{"CodiceCliente", 2}});
     folder_->writeFile("Parametri.txt", "c\r\n");
     r = sync();
@@ -166,9 +173,13 @@ TEST_F(PgSync, OnlyChangedFilesAreSentAgain) {
               "corvex: sync: Conto_Cliente.mdb: 1 tabella, 2 righe\ncorvex: sync: "
               "Parametri.txt\n");
     EXPECT_EQ(xmin(scheda), schedaRows);
-    EXPECT_NE(xmin(conto), contoRows);
-    EXPECT_EQ(table("Conto_Cliente.mdb", "Conto_Cliente"), conto);  // no DDL in the steady state
-    EXPECT_EQ(value("SELECT count(*) FROM " + conto), "2");
+    const std::string conto2 = table("Conto_Cliente.mdb", "Conto_Cliente");
+    EXPECT_NE(conto2, conto);
+    EXPECT_EQ(value("SELECT count(*) FROM " + conto2), "2");
+    EXPECT_EQ(readerCount(), "1");
+    ASSERT_EQ(sync().code, 0);  // the old table stays while that transaction runs
+    EXPECT_EQ(readerCount(), "1");
+    reader.exec("COMMIT");
 
     // A file gone and a table whose columns changed.
     fs::remove("CodiciIva.mdb");
@@ -176,6 +187,7 @@ TEST_F(PgSync, OnlyChangedFilesAreSentAgain) {
     r = sync();
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("1 non più nella cartella"), std::string::npos) << r.out;
+    EXPECT_EQ(value("SELECT to_regclass('" + conto + "') IS NULL"), "t");
     EXPECT_EQ(value("SELECT count(*) FROM corvex_mare.corvex_tabelle WHERE file = 'CodiciIva.mdb'"),
               "0");
     EXPECT_NE(table("Scheda_Cliente.mdb", "Scheda_Cliente"), scheda);
@@ -196,14 +208,14 @@ TEST_F(PgSync, AFailedSyncLeavesTheServerAsItWas) {
     } rows[] = {
         {"damaged file", [&] { folder_->writeFile("CodiciIva.mdb", std::string(3000, 'x')); },
          "CodiciIva.mdb: "},
-        {"server refuses the rows",
+        {"server refuses a table",
          [&] {
              conn_->exec(
                  "CREATE FUNCTION corvex_mare.no() RETURNS trigger LANGUAGE plpgsql AS "
                  "$$BEGIN RAISE EXCEPTION 'rifiutato'; END$$;"
-                 "CREATE TRIGGER no BEFORE INSERT ON " +
-                 table("Conto_Cliente.mdb", "Conto_Cliente") +
-                 " FOR EACH ROW EXECUTE FUNCTION corvex_mare.no()");
+                 "CREATE TRIGGER no BEFORE INSERT OR UPDATE ON corvex_mare.corvex_tabelle FOR "
+                 "EACH ROW WHEN (NEW.tabella = 'Conto_Cliente') EXECUTE FUNCTION "
+                 "corvex_mare.no()");
          },
          "Conto_Cliente.mdb: tabella Conto_Cliente: "},
     };
