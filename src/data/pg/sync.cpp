@@ -231,6 +231,15 @@ void appendValue(std::string& out, sqlite3_stmt* st, int i, Kind kind) {
     }
 }
 
+// The message of a failure while `key` is sent, without the file's name
+// when the message would repeat it.
+std::string causeOf(const std::exception& e, const std::string& key) {
+    if (const auto* d = dynamic_cast<const db::DbError*>(&e)) {
+        if (cp1252ToUtf8(d->file()) == key) return d->cause();
+    }
+    return e.what();
+}
+
 struct ColumnDef {
     std::string name;      // UTF-8, as in the file
     std::string declared;  // as PRAGMA table_info shows it
@@ -478,7 +487,7 @@ void Sync::syncDatabase(const std::string& path) {
         execSqlite(f, "BEGIN");
         tables = tablesOf(f);
     } catch (const std::exception& e) {
-        throw SyncError(key, "", e.what());
+        throw SyncError(key, "", causeOf(e, key));
     }
     const std::int64_t rowsBefore = summary_.rowsSent;
     for (const auto& t : tables) syncTable(f, key, t, sig);
@@ -526,7 +535,7 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
     } catch (const SyncError&) {
         throw;
     } catch (const std::exception& e) {
-        throw SyncError(key, table, e.what());
+        throw SyncError(key, table, causeOf(e, key));
     }
 }
 
@@ -541,7 +550,9 @@ void Sync::copyRows(SqliteFile& f, const std::string& table, const std::vector<C
     if (list.empty()) list = "NULL";
     db::Statement st = db::prepareStatement(
         f.db, "SELECT " + list + " FROM " + sqliteIdent(table) + " ORDER BY rowid", f.shown);
-    conn_.copyIn("COPY " + q(physical) + " FROM STDIN");
+    // The table is new in this transaction: its rows can be written frozen,
+    // sparing the server a later pass over them.
+    conn_.copyIn("COPY " + q(physical) + " FROM STDIN WITH (FREEZE)");
     std::string buf;
     buf.reserve(kCopyChunk + 4096);
     std::int64_t row = 0;
@@ -655,7 +666,8 @@ void Sync::syncTextFiles() {
 
 SyncSummary Sync::run() {
     try {
-        conn_.exec("BEGIN");
+        // Index builds sort in memory rather than on disk where they can.
+        conn_.exec("BEGIN; SET LOCAL maintenance_work_mem = '256MB'");
         prepareSchema();
         loadKnown();
         dropRetired();
