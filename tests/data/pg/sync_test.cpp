@@ -10,6 +10,8 @@
 #include <map>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -306,6 +308,61 @@ TEST_F(PgSync, DemoFolderLandsWholeAndJetMatchesSqlite) {
     const auto jet = contents("corvex_jet");
     EXPECT_EQ(jet.size(), 16u);  // 11 files
     EXPECT_EQ(jet, contents("corvex_lite"));
+}
+
+}  // namespace
+}  // namespace corvex::pg
+
+namespace corvex::pg {
+namespace {
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(PgSync, EightReportsDuringASyncSeeTheOldDataOrTheNew) {
+    demo::generate("old", {demo::Size::Small, 1});
+    demo::generate("new", {demo::Size::Small, 2});
+    const std::string corvex = "'" + std::string(CORVEX_BINARY_DIR) + "/corvex'";
+    const std::string report = "CORVEX_NOW=31/12/2025 timeout 300 " + corvex +
+                               " report summary --from 01/12/2025 --to 31/12/2025 --db '" + url_ +
+                               "' --property mare";
+    auto syncFrom = [&](const std::string& dir) {
+        fs::current_path(dir);
+        const Outcome r = sync();
+        fs::current_path("..");
+        ASSERT_EQ(r.code, 0) << r.err;
+    };
+    auto lone = [&](const std::string& dir) {
+        fs::create_directory(dir);
+        EXPECT_EQ(std::system(("cd " + dir + " && " + report + " >/dev/null").c_str()), 0);
+        return fileBytes(dir + "/fd0");
+    };
+    syncFrom("new");
+    const std::string fresh = lone("lone-new");
+    syncFrom("old");
+    const std::string old = lone("lone-old");
+    ASSERT_NE(fresh, old);
+    ASSERT_FALSE(old.empty());
+
+    // The sync of the new data runs while eight reports start one after the other.
+    std::string script = "(cd new && " + corvex + " sync --db '" + url_ +
+                         "' --property mare >/dev/null 2>&1; echo $? >../sync.rc) & ";
+    for (int i = 1; i <= 8; ++i) {
+        const std::string dir = "r" + std::to_string(i);
+        script += "mkdir " + dir + " && (cd " + dir + " && " + report +
+                  " >/dev/null 2>err; echo $? >rc) & sleep 0.1; ";
+    }
+    ASSERT_EQ(std::system(("bash -c \"" + script + "wait\"").c_str()), 0);
+    EXPECT_EQ(fileBytes("sync.rc"), "0\n");
+    for (int i = 1; i <= 8; ++i) {
+        const std::string dir = "r" + std::to_string(i);
+        EXPECT_EQ(fileBytes(dir + "/rc"), "0\n") << fileBytes(dir + "/err");
+        const std::string bytes = fileBytes(dir + "/fd0");
+        EXPECT_TRUE(bytes == old || bytes == fresh) << dir << ": " << test::utf8(bytes);
+    }
+    EXPECT_EQ(lone("lone-after"), fresh);
 }
 
 }  // namespace
