@@ -348,6 +348,7 @@ class Sync {
                   const std::string& physical);
     void createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols);
     void dropTable(const std::string& key, const std::string& table);
+    void createFunctions();
     void retire(const std::string& physical);
     void dropRetired();
     void syncTextFiles();
@@ -396,10 +397,29 @@ void Sync::prepareSchema() {
                    q("corvex_sync") + " VALUES (" + std::to_string(kLayoutVersion) +
                    ", 0, NULL, NULL)");
     }
-    if (const std::string fn = functionsSql(); !fn.empty()) {
-        conn_.exec("CREATE SCHEMA IF NOT EXISTS corvex_fn");
-        conn_.exec(fn);
-    }
+    createFunctions();
+}
+
+void Sync::createFunctions() {
+    // The functions are shared by every property: replaced only when this
+    // program's differ from those on the server (their digest is the
+    // schema's comment), by one sync at a time, since two transactions
+    // replacing the same function collide.
+    const std::string fn = functionsSql();
+    if (fn.empty()) return;
+    const std::string want(conn_.execParams("SELECT md5($1)", {fn}).value(0, 0));
+    auto current = [&] {
+        Result r = conn_.exec(
+            "SELECT obj_description(oid, 'pg_namespace') FROM pg_namespace WHERE nspname = "
+            "'corvex_fn'");
+        return r.rows() == 1 && !r.isNull(0, 0) ? std::string(r.value(0, 0)) : std::string();
+    };
+    if (current() == want) return;
+    conn_.exec("SELECT pg_advisory_xact_lock(hashtext('corvex_fn'))");
+    if (current() == want) return;  // another sync did it meanwhile
+    conn_.exec("CREATE SCHEMA IF NOT EXISTS corvex_fn");
+    conn_.exec(fn);
+    conn_.exec("COMMENT ON SCHEMA corvex_fn IS " + quoteLiteral(want));
 }
 
 void Sync::retire(const std::string& physical) {
