@@ -25,6 +25,7 @@
 #include "data/hotel.h"
 #include "data/pg/pg_connection.h"
 #include "data/pg/pg_functions.h"
+#include "data/pg/pg_reader.h"
 #include "data/pg/property.h"
 
 namespace corvex::pg {
@@ -782,6 +783,12 @@ SyncSummary syncFolder(const SyncOptions& options) {
             "nome di proprietà non valido \"" + options.property +
             "\": lettere minuscole, cifre e _, al massimo 31 caratteri, all'inizio una lettera");
     }
+    // The sync reads the folder, even in a process whose reports read a server.
+    struct FolderOnly {
+        std::optional<db::ServerChoice> saved = db::chosenServer();
+        FolderOnly() { db::chooseServer(std::nullopt); }
+        ~FolderOnly() { db::chooseServer(saved); }
+    } folderOnly;
     Sync sync(options);
     return sync.run();
 }
