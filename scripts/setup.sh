@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libcups2-dev fonts-liberation poppler-utils
     xvfb xauth xdg-utils clang-format
     dpkg-dev desktop-file-utils appstream
+    libpq-dev postgresql
 )
 
 as_root=()

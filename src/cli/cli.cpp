@@ -7,11 +7,14 @@
 
 #include "cli/remittance.h"
 #include "cli/settings_cmd.h"
+#include "cli/sync_cmd.h"
 #include "common/clock.h"
 #include "common/config_files.h"
 #include "common/environment.h"
 #include "common/text.h"
+#include "data/engine/copy_cache.h"
 #include "data/engine/error.h"
+#include "data/pg/pg_reader.h"
 #include "demo/demo.h"
 #include "output/headless.h"
 #include "output/print_config.h"
@@ -144,12 +147,16 @@ std::string usage() {
                "Usage:\n"
                "  corvex                      open the desk (needs a display; the command-line\n"
                "                              help when the program was built without windows)\n"
-               "  corvex report NAME [options]\n"
+               "  corvex report NAME [options] [--db URL --property NAME]\n"
                "                              run one report in the current directory (the data\n"
-               "                              folder) and write the report file fd<PCLocal>\n"
+               "                              folder) and write the report file fd<PCLocal>;\n"
+               "                              with --db (or CORVEX_DB and CORVEX_PROPERTY) the\n"
+               "                              data comes from the property's schema on that\n"
+               "                              PostgreSQL server (see corvex sync), the outputs\n"
+               "                              stay in the current directory\n"
                "  corvex demo DIR [--size small|hotel|large] [--seed N]\n"
                "                              write a demo data folder into DIR\n" +
-               remittanceUsage() + settingsUsage() +
+               remittanceUsage() + settingsUsage() + syncUsage() +
                "  corvex --help | --version\n"
                "\n"
                "Reports and their options:\n") +
@@ -247,9 +254,9 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         // The takings register run unattended (MCCnf.txt) adds to the report
         // file and opens no print menu, so there is nothing to print.
         err << kProgram << ": " << name << ": il report non ha aperto il menu di stampa"
-            << (fileExists("MCCnf.txt") ? " (c'è MCCnf.txt: esecuzione automatica, il report è "
-                                          "stato aggiunto al file di stampa)"
-                                        : "")
+            << (dataFileExists("MCCnf.txt") ? " (c'è MCCnf.txt: esecuzione automatica, il report è "
+                                              "stato aggiunto al file di stampa)"
+                                            : "")
             << ", quindi --pdf, --csv, --xlsx e --print non sono stati eseguiti\n";
         return DataError;
     }
@@ -273,9 +280,30 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             out << usage();
             return Ok;
         }
+        // A server chosen: one read-only transaction from reading CamereImp.txt
+        // while parsing to the end of the run, and nothing read from the folder.
+        std::vector<std::string> words = rest;
+        std::optional<db::ServerChoice> server;
+        try {
+            server = takeServerOptions(words);
+        } catch (const UsageError& e) {
+            err << kProgram << ": " << e.what() << '\n';
+            return BadArguments;
+        }
+        db::chooseServer(server);
+        std::optional<db::SnapshotScope> run;
+        if (server) {
+            try {
+                run.emplace();
+            } catch (const std::exception& e) {
+                err << kProgram << ": " << (words.empty() ? "report" : words[0]) << ": " << e.what()
+                    << '\n';
+                return DataError;
+            }
+        }
         ReportInvocation inv;
         try {
-            inv = parseReportArgs(rest);
+            inv = parseReportArgs(words);
         } catch (const UsageError& e) {
             err << kProgram << ": " << e.what() << '\n';
             return BadArguments;
@@ -292,6 +320,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (args[0] == "demo") return runDemo(rest, out, err);
     if (args[0] == "remittance") return runRemittance(rest, out, err);
     if (args[0] == "settings") return runSettings(rest, out, err);
+    if (args[0] == "sync") return runSync(rest, out, err);
     err << kProgram << ": comando sconosciuto \"" << args[0] << "\" (vedi corvex --help)\n";
     return BadArguments;
 }

@@ -11,6 +11,7 @@
 #include "common/dates.h"
 #include "common/formatta.h"
 #include "common/text.h"
+#include "data/pg/property.h"
 
 namespace corvex::cli {
 
@@ -118,6 +119,46 @@ std::string completeDate(const std::string& typed, const std::string& option) {
                          "\" non è una data valida (gg/mm/aaaa, ggmmaa o ggmmaaaa)");
     }
     return text;
+}
+
+std::optional<db::ServerChoice> takeServerOptions(std::vector<std::string>& args) {
+    std::optional<std::string> url, property;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (const auto eq = name.find('='); eq != std::string::npos && startsWith(name, "--")) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if (name != "--db" && name != "--property") {
+            kept.push_back(args[i]);
+            continue;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) throw UsageError(name + " richiede un valore");
+            value = args[++i];
+        }
+        auto& slot = name == "--db" ? url : property;
+        if (slot) throw UsageError(name + " indicata due volte");
+        slot = *value;
+    }
+    args = kept;
+    if (!url && !property) {
+        auto env = db::serverFromEnvironment();
+        if (!env) return std::nullopt;
+        url = env->url;
+        property = env->property;
+    }
+    if (!url || url->empty())
+        throw UsageError("--property richiede anche l'indirizzo del server (--db o CORVEX_DB)");
+    if (!property || property->empty())
+        throw UsageError("--db richiede anche la proprietà (--property o CORVEX_PROPERTY)");
+    if (!pg::validPropertyName(*property))
+        throw UsageError("--property: \"" + *property +
+                         "\" non è un nome valido (una lettera minuscola, poi lettere minuscole, "
+                         "cifre o _, al massimo 31 caratteri)");
+    return db::ServerChoice{*url, *property};
 }
 
 ReportInvocation parseReportArgs(const std::vector<std::string>& args) {
@@ -276,6 +317,10 @@ bool wantsOutput(const RichiestaUscita& output) {
 std::string commonOptionsUsage() {
     std::string text;
     for (const auto& o : kCommon) text += "    " + o.help + "\n";
+    text += "    " + helpLine("--db URL", "read the data from this PostgreSQL server (libpq URL;") +
+            "\n                        passwords from PGPASSFILE); CORVEX_DB otherwise\n";
+    text += "    " + helpLine("--property NAME", "the property (data folder) synced there;") +
+            "\n                        CORVEX_PROPERTY otherwise\n";
     return text;
 }
 

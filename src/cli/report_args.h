@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/pg/pg_reader.h"
 #include "output/headless.h"
 #include "reports/catalog.h"
 #include "reports/request.h"
@@ -51,6 +52,12 @@ ReportInvocation parseReportArgs(const std::vector<std::string>& args);
 // Same, with the report looked up in another table (tests).
 ReportInvocation parseReportArgs(const std::vector<std::string>& args,
                                  const std::vector<ReportEntry>& catalog);
+
+// Takes --db URL and --property NAME (either form) out of args: the server a
+// report reads from, else CORVEX_DB and CORVEX_PROPERTY from the environment,
+// else nullopt (the data folder). Throws UsageError when one is given without
+// the other or twice, or the property is no valid name.
+std::optional<db::ServerChoice> takeServerOptions(std::vector<std::string>& args);
 
 // Whether any output of the print menu (PDF, CSV, printing) was asked for.
 bool wantsOutput(const RichiestaUscita& output);

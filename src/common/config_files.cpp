@@ -18,7 +18,25 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+namespace {
+std::atomic<DataFileReader> dataFileReader{nullptr};
+}  // namespace
+
+void setDataFileReader(DataFileReader reader) {
+    dataFileReader = reader;
+}
+
+bool dataFileExists(const std::string& name) {
+    if (DataFileReader reader = dataFileReader) return reader(name).has_value();
+    return fileExists(name);
+}
+
 std::optional<std::vector<std::string>> readLines(const std::string& path) {
+    if (DataFileReader reader = dataFileReader) {
+        auto content = reader(path);
+        if (!content) return std::nullopt;
+        return splitLines(*content);
+    }
     if (!fileExists(path)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;

@@ -13,6 +13,16 @@ namespace corvex {
 std::optional<std::vector<std::string>> readLines(const std::string& path);
 bool fileExists(const std::string& path);
 
+// Where the data folder's text files (CamereImp.txt, Parametri.txt, ...) come
+// from while a report runs on a server: the reader gives a file's bytes, or
+// nullopt when the folder had no such file. readLines and dataFileExists ask
+// it while it is set (nullptr: the folder itself).
+using DataFileReader = std::optional<std::string> (*)(const std::string& name);
+void setDataFileReader(DataFileReader reader);
+// Whether a text file of the data folder exists (on the server while a
+// reader is set).
+bool dataFileExists(const std::string& name);
+
 // A name in path's folder for a file being written before it is renamed to
 // path: hidden, unique to this process and call, e.g. ".fd1.4242.7.tmp".
 std::string temporaryNameBeside(const std::string& path);

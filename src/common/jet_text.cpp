@@ -101,6 +101,12 @@ std::uint32_t decode(const unsigned char*& p, const unsigned char* end) {
 unsigned char foldByte(unsigned char c) {
     return tables().fold[c];
 }
+std::uint32_t foldedCodePoint(unsigned char c) {
+    return tables().folded[c];
+}
+std::uint32_t baseCodePoint(unsigned char c) {
+    return tables().base[c];
+}
 // Two levels, decided in one pass: the base letters of the whole texts first
 // (so "à1" < "A2" < "É1"), then, between texts equal there, the first
 // case-folded character that differs (a < à). Zero only for texts equal

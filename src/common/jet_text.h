@@ -18,6 +18,10 @@ namespace corvex::db::jet {
 
 // Lower-case form of a code page 1252 byte.
 unsigned char foldByte(unsigned char c);
+// The two sort levels of a code page 1252 byte as Unicode code points: its
+// case-folded character and the base letter that character sorts with.
+std::uint32_t foldedCodePoint(unsigned char c);
+std::uint32_t baseCodePoint(unsigned char c);
 
 int compareNoCase(std::string_view a, std::string_view b);  // code page 1252 texts
 bool equalNoCase(std::string_view a, std::string_view b);

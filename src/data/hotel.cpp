@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/text.h"
 #include "data/engine/database.h"
+#include "data/pg/pg_reader.h"
 
 namespace corvex {
 
@@ -40,8 +41,7 @@ std::string PercorsoArchivio(const std::string& fileName, const std::string& cod
             cp1252ToUtf8(wanted) + "\".");
     }
     std::string found = db::resolveFileName(wanted);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(found, ec)) {
+    if (!db::databaseExists(found)) {
         throw ReportError("Archivio degli ospiti partiti non trovato: \"" + cp1252ToUtf8(wanted) +
                           "\" (cartella DirKV, CodiceAssistenza contiene \"&\").");
     }

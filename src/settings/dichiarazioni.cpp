@@ -10,6 +10,7 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "data/engine/error.h"
+#include "data/pg/pg_reader.h"
 
 namespace corvex {
 
@@ -59,8 +60,7 @@ namespace {
 const std::string kFile = kFileDichiarazioni;
 
 bool exists() {
-    std::error_code ec;
-    return fs::exists(db::resolveFileName(kFile), ec);
+    return db::databaseExists(kFile);
 }
 
 bool hasTable(const db::Database& d, const std::string& name) {

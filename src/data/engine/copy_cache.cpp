@@ -18,6 +18,7 @@
 #include "data/engine/error.h"
 #include "data/engine/index_cache.h"
 #include "data/engine/jet_cache.h"
+#include "data/pg/pg_reader.h"
 
 namespace corvex::db {
 
@@ -255,18 +256,24 @@ void unpinCopy(const std::string& path) {
 }
 
 SnapshotScope::SnapshotScope() {
+    // With a server chosen, the outermost scope opens the run's one
+    // transaction there (and throws when the server or property is unusable).
+    pg::beginRun();
     CopyMemos& memos = copyMemos();
     std::lock_guard lock(memos.mutex);
     ++memos.scopes;
 }
 
 SnapshotScope::~SnapshotScope() {
-    CopyMemos& memos = copyMemos();
-    std::lock_guard lock(memos.mutex);
-    if (--memos.scopes == 0) {
-        for (const auto& p : memos.pinned) releaseCopy(p.second.copy);
-        memos.pinned.clear();
+    {
+        CopyMemos& memos = copyMemos();
+        std::lock_guard lock(memos.mutex);
+        if (--memos.scopes == 0) {
+            for (const auto& p : memos.pinned) releaseCopy(p.second.copy);
+            memos.pinned.clear();
+        }
     }
+    pg::endRun();
 }
 
 }  // namespace corvex::db

@@ -33,7 +33,9 @@ bool detectJet(const std::string& path, const std::string& shown);
 // the scope, so a file the suite replaces during the run is read in one
 // version from the first day of a period to the last (a pinned copy is not
 // removed by this process while pinned, cache_folder.h: holdCopy). Scopes nest; the
-// outermost one's end lets later reads see the files' new versions.
+// outermost one's end lets later reads see the files' new versions. With a
+// server chosen (pg_reader.h), the outermost scope is also the run's one
+// read-only transaction on the server.
 class SnapshotScope {
   public:
     SnapshotScope();

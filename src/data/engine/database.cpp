@@ -12,6 +12,7 @@
 #include "data/engine/jet_cache.h"
 #include "data/engine/recordset_impl.h"
 #include "data/engine/sql_lexer.h"
+#include "data/pg/pg_reader.h"
 
 namespace corvex::db {
 
@@ -21,6 +22,9 @@ struct Database::Impl {
     std::shared_ptr<Connection> conn;
     std::string path;
     int depth = 0;  // nested transactions
+    // A file of a property on a server (read-only), instead of conn.
+    std::shared_ptr<pg::Reader> server;
+    const pg::Reader::File* serverFile = nullptr;
 
     Connection& c() const {
         if (!conn) throw DbError(path, "", "il database è chiuso");
@@ -99,6 +103,20 @@ Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
 Database Database::open(const std::string& name, Mode mode) {
+    if (auto reader = pg::activeReader(); reader && !pg::staysLocal(name)) {
+        const pg::Reader::File* f = reader->file(name);
+        // The system's own files opened for writing stay in the folder when
+        // the server has no copy of them; a report never writes the server.
+        if (f || mode == Mode::ReadOnly) {
+            if (!f)
+                throw DbError(name, "", "file non trovato sul server (" + reader->label() + ")");
+            auto impl = std::make_unique<Impl>();
+            impl->path = f->name;
+            impl->server = std::move(reader);
+            impl->serverFile = f;
+            return Database(std::move(impl));
+        }
+    }
     std::string path = resolveFileName(name);
     checkDatabaseFile(path, name);
     auto impl = std::make_unique<Impl>();
@@ -152,6 +170,7 @@ Database Database::create(const std::string& name) {
 }
 
 Recordset Database::openRecordset(const std::string& sqlOrTable) {
+    if (impl_->server) return impl_->server->select(*impl_->serverFile, sqlOrTable);
     Connection& c = impl_->c();
     sql::Lexed lexed;
     try {
@@ -173,6 +192,7 @@ Recordset Database::openRecordset(const std::string& sqlOrTable) {
 }
 
 std::string Database::translatedSql(const std::string& select) {
+    if (impl_->server) return impl_->server->translatedSql(*impl_->serverFile, select);
     Connection& c = impl_->c();
     sql::Lexed lexed;
     try {
@@ -184,6 +204,8 @@ std::string Database::translatedSql(const std::string& select) {
 }
 
 void Database::execute(const std::string& sql) {
+    if (impl_->server)
+        throw DbError(impl_->path, sql, "il file è di sola lettura (dati dal server)");
     Connection& c = impl_->c();
     if (c.readOnly()) c.readOnlyError(sql);
     sql::Lexed lexed;
@@ -216,6 +238,8 @@ std::string createTableSql(const TableDef& def, bool autoNumber) {
 }
 
 void Database::createTable(const TableDef& def) {
+    if (impl_->server)
+        throw DbError(impl_->path, "", "il file è di sola lettura (dati dal server)");
     Connection& c = impl_->c();
     const std::string sql = createTableSql(def);
     if (c.readOnly()) c.readOnlyError(sql);
@@ -227,8 +251,12 @@ void Database::createTable(const TableDef& def) {
 }
 
 std::vector<std::string> Database::tableNames() const {
-    Connection& c = impl_->c();
     std::vector<std::string> out;
+    if (impl_->server) {
+        for (const auto& [key, table] : impl_->serverFile->tables) out.push_back(table.name);
+        return out;
+    }
+    Connection& c = impl_->c();
     sqlite3_stmt* st = c.prepare(
         "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
         "ESCAPE '\\' AND name NOT LIKE 'corvex\\_%' ESCAPE '\\' ORDER BY rowid");
@@ -239,18 +267,21 @@ std::vector<std::string> Database::tableNames() const {
 }
 
 void Database::begin() {
+    if (impl_->server) return;  // nothing to write: the run's transaction holds
     Connection& c = impl_->c();
     c.exec(impl_->depth == 0 ? "BEGIN" : "SAVEPOINT corvex_nested");
     ++impl_->depth;
 }
 
 void Database::commit() {
+    if (impl_->server) return;
     Connection& c = impl_->c();
     --impl_->depth;
     c.exec(impl_->depth == 0 ? "COMMIT" : "RELEASE corvex_nested");
 }
 
 void Database::rollback() {
+    if (impl_->server) return;
     Connection& c = impl_->c();
     --impl_->depth;
     if (impl_->depth == 0) {
@@ -262,16 +293,20 @@ void Database::rollback() {
 }
 
 bool Database::readOnly() const {
-    return impl_->c().readOnly();
+    return impl_->server || impl_->c().readOnly();
 }
 bool Database::isJet() const {
-    return impl_->c().jet();
+    return !impl_->server && impl_->c().jet();
 }
 const std::string& Database::path() const {
     return impl_->path;
 }
 void Database::close() {
-    if (impl_) impl_->conn.reset();
+    if (impl_) {
+        impl_->conn.reset();
+        impl_->server.reset();
+        impl_->serverFile = nullptr;
+    }
 }
 
 }  // namespace corvex::db

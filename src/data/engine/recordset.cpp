@@ -81,8 +81,10 @@ struct Recordset::Impl {
         while (r < rows.rows() && rows.deleted(r)) ++r;
         return r;
     }
+    bool fromServer = false;
     void requireWritable() const {
         requireOpen();
+        if (fromServer) throw DbError(shown, "", "il file è di sola lettura (dati dal server)");
         if (conn && conn->readOnly()) conn->readOnlyError("");
         if (!editable || !conn)
             throw DbError(shown, "", "il recordset non è aggiornabile (non è su una sola tabella)");
@@ -238,6 +240,19 @@ Recordset runSelect(const std::shared_ptr<Connection>& conn, Connection::Prepare
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE) conn->fail(original, rc);
+    return Recordset(std::move(impl));
+}
+
+Recordset recordsetOfRows(std::string shown, std::string table, std::vector<std::string> names,
+                          RowSet rows) {
+    auto impl = std::make_unique<Recordset::Impl>();
+    impl->shown = std::move(shown);
+    impl->table = std::move(table);
+    impl->fromServer = true;
+    impl->current.assign(names.size(), Value());
+    impl->decodedFor.assign(names.size(), Recordset::Impl::kNone);
+    impl->names = std::move(names);
+    impl->rows = std::move(rows);
     return Recordset(std::move(impl));
 }
 

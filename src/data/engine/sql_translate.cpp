@@ -47,7 +47,33 @@ std::string_view engineFunction(std::string_view f) {
     return {};
 }
 
+bool plainLiteral(const Value& v) {
+    const std::string* t = v.textIf();
+    if (!t) return false;
+    for (char c : *t)
+        if (static_cast<unsigned char>(c) < 0x01 || static_cast<unsigned char>(c) > 0x40)
+            return false;
+    return true;
+}
+
 namespace {
+
+// The server's name of a Jet function (schema corvex_fn holds the ones that
+// follow Jet's rules), or empty when it has none.
+std::string_view serverFunction(std::string_view f) {
+    static constexpr std::pair<std::string_view, std::string_view> map[] = {
+        {"left", "corvex_fn.left"},  {"right", "corvex_fn.right"},
+        {"mid", "corvex_fn.mid"},    {"instr", "corvex_fn.instr"},
+        {"len", "corvex_fn.len"},    {"ucase", "corvex_fn.ucase"},
+        {"lcase", "corvex_fn.fold"}, {"trim", "trim"},
+        {"ltrim", "ltrim"},          {"rtrim", "rtrim"},
+        {"like", "corvex_fn.like"},  {"val", "corvex_fn.val"},
+        {"nz", "coalesce"},          {"abs", "abs"},
+    };
+    for (auto& [jetName, name] : map)
+        if (sameName(f, jetName)) return name;
+    return {};
+}
 
 bool isAggregateName(std::string_view n) {
     for (auto a : {"sum", "count", "min", "max", "avg", "first", "last"})
@@ -63,8 +89,8 @@ struct Scope {
 
 class Translator {
   public:
-    Translator(const std::vector<Value>& literals, SchemaSource& schemas)
-        : literals_(literals), schemas_(schemas) {}
+    Translator(const std::vector<Value>& literals, SchemaSource& schemas, Dialect dialect)
+        : literals_(literals), schemas_(schemas), pg_(dialect == Dialect::Postgres) {}
 
     Translation run(const Select& s, bool wantRowid) {
         Translation t;
@@ -80,6 +106,18 @@ class Translator {
         scopes_.push_back(scope);
         const std::string tableName = scope.table ? scope.table->name : s.table;
         const std::string ref = sqliteName(s.alias.empty() ? tableName : s.alias);
+        if (pg_ && !scope.table)
+            throw DbError("", "", "tabella " + cp1252ToUtf8(s.table) + " inesistente");
+        // A server table carries corvex_riga besides the suite's columns:
+        // '*' names the suite's columns.
+        auto columnList = [&](const std::string& qualifier) {
+            std::string list;
+            for (const auto& c : scope.table->columns)
+                list += (list.empty() ? "" : ", ") + qualifier + "." + sqliteName(c.name);
+            return list;
+        };
+        const bool foldItem = foldItem_;
+        foldItem_ = false;
 
         bool aggregate = !s.groupBy.empty() || s.having != nullptr;
         for (const auto& item : s.items)
@@ -92,7 +130,10 @@ class Translator {
             const auto& item = s.items[i];
             if (i) sql += ", ";
             if (!item.expr) {
-                sql += item.star.empty() ? std::string("*") : sqliteName(item.star) + ".*";
+                if (pg_)
+                    sql += columnList(item.star.empty() ? ref : sqliteName(item.star));
+                else
+                    sql += item.star.empty() ? std::string("*") : sqliteName(item.star) + ".*";
                 if (item.star.empty() && scope.table) {
                     if (out)
                         for (const auto& c : scope.table->columns)
@@ -104,7 +145,7 @@ class Translator {
                 continue;
             }
             if (item.expr->kind != Kind::Column) plainColumns = false;
-            sql += expr(*item.expr);
+            sql += foldItem && i == 0 ? folded(*item.expr) : expr(*item.expr);
             if (!item.alias.empty()) sql += " AS " + sqliteName(item.alias);
             if (out) out->columnTypes.push_back(typeOf(*item.expr));
         }
@@ -122,10 +163,14 @@ class Translator {
             out->table = s.hasFile ? tableName + " in '" + s.file + "'" : tableName;
         }
         sql += " FROM ";
-        if (scope.schema != "main") sql += sqliteName(scope.schema) + ".";
-        sql += sqliteName(tableName);
-        if (!s.alias.empty()) sql += " AS " + sqliteName(s.alias);
-        if (s.where) sql += " WHERE " + where(*s.where);
+        if (pg_) {
+            sql += scope.table->physical + " AS " + ref;
+        } else {
+            if (scope.schema != "main") sql += sqliteName(scope.schema) + ".";
+            sql += sqliteName(tableName);
+            if (!s.alias.empty()) sql += " AS " + sqliteName(s.alias);
+        }
+        if (s.where) sql += " WHERE " + (pg_ ? expr(*s.where) : where(*s.where));
         if (!s.groupBy.empty()) {
             sql += " GROUP BY ";
             for (std::size_t i = 0; i < s.groupBy.size(); ++i)
@@ -136,11 +181,22 @@ class Translator {
         if (!s.orderBy.empty() || tieOrder) {
             sql += " ORDER BY ";
             for (std::size_t i = 0; i < s.orderBy.size(); ++i) {
-                sql += (i ? ", " : "") + expr(*s.orderBy[i].expr);
-                if (typeOf(*s.orderBy[i].expr) == ColType::Text) sql += " COLLATE NOCASE";
+                const Node& key = *s.orderBy[i].expr;
+                const bool text = typeOf(key) == ColType::Text;
+                sql += i ? ", " : "";
+                if (pg_) {
+                    // SQLite puts nulls first in ascending order, last in descending.
+                    sql += text ? sortKey(key) : expr(key);
+                    sql += s.orderBy[i].descending ? " DESC NULLS LAST" : " NULLS FIRST";
+                    continue;
+                }
+                sql += expr(key);
+                if (text) sql += " COLLATE NOCASE";
                 if (s.orderBy[i].descending) sql += " DESC";
             }
-            if (tieOrder) sql += std::string(s.orderBy.empty() ? "" : ", ") + ref + ".rowid";
+            if (tieOrder)
+                sql += std::string(s.orderBy.empty() ? "" : ", ") + ref +
+                       (pg_ ? ".corvex_riga" : ".rowid");
         }
         if (s.top) sql += " LIMIT " + expr(*s.top);
         scopes_.pop_back();
@@ -359,9 +415,69 @@ class Translator {
         return typeOf(a) == ColType::Text || typeOf(b) == ColType::Text;
     }
 
+    // Server text forms: the folded text (equality) and the sort key (order).
+    std::string folded(const Node& n) { return "corvex_fn.fold(" + asText(n) + ")"; }
+    std::string sortKey(const Node& n) { return "corvex_fn.sk(" + asText(n) + ") COLLATE \"C\""; }
+    std::string asText(const Node& n) {
+        std::string e = expr(n);
+        return typeOf(n) == ColType::Text ? e : "(" + e + ")::text";
+    }
+    bool plainParam(const Node& n) const {
+        return n.kind == Kind::Param && plainLiteral(literals_[n.param]);
+    }
+    bool textColumn(const Node& n) const {
+        return n.kind == Kind::Column && typeOf(n) == ColType::Text;
+    }
+
+    // A text comparison on the server. A text column against a literal of
+    // digits, blanks and signs compares directly in byte order, which gives
+    // the same answer (see plainLiteral) and lets the server use the index.
+    std::string serverCompare(const Node& a, const std::string& op, const Node& b) {
+        if ((textColumn(a) && plainParam(b)) || (plainParam(a) && textColumn(b)))
+            return "(" + expr(a) + " " + op + " " + expr(b) + " COLLATE \"C\")";
+        if (op == "=" || op == "<>") return "(" + folded(a) + " " + op + " " + folded(b) + ")";
+        return "(" + sortKey(a) + " " + op + " " + sortKey(b) + ")";
+    }
+
+    std::string serverParam(const Node& n) const {
+        const Value& v = literals_[n.param];
+        const std::string p = "$" + std::to_string(n.param + 1);
+        if (v.textIf()) return p + "::text";
+        if (v.intIf()) return p + "::bigint";
+        if (v.isNull()) return p;
+        return p + "::double precision";
+    }
+
+    std::string serverCall(const Node& n) {
+        const bool aggregate = isAggregateName(n.name);
+        const bool minMax = sameName(n.name, "min") || sameName(n.name, "max");
+        std::string name;
+        if (minMax && n.args.size() > 1)
+            name = sameName(n.name, "min") ? "least" : "greatest";
+        else if (minMax && n.args.size() == 1 && typeOf(*n.args[0]) == ColType::Text)
+            name = sameName(n.name, "min") ? "corvex_fn.tmin" : "corvex_fn.tmax";
+        else if (auto f = serverFunction(n.name); !f.empty())
+            name = std::string(f);
+        else
+            name = cp1252ToUtf8(n.name);
+        // Jet's text functions take their text arguments as text.
+        const bool textArgs = !aggregate && name.rfind("corvex_fn.", 0) == 0;
+        std::string s = name + "(";
+        if (n.distinct) s += "DISTINCT ";
+        for (std::size_t i = 0; i < n.args.size(); ++i) {
+            const Node& a = *n.args[i];
+            const bool numeric = (sameName(n.name, "instr") && n.args.size() == 3 && i == 0) ||
+                                 (!sameName(n.name, "instr") && i > 0);
+            s += i ? ", " : "";
+            s += textArgs && !numeric ? asText(a) : expr(a);
+        }
+        return s + ")";
+    }
+
     std::string expr(const Node& n) {
         switch (n.kind) {
             case Kind::Param:
+                if (pg_) return serverParam(n);
                 return "?" + std::to_string(n.param + 1);
             case Kind::Null:
                 return "NULL";
@@ -369,11 +485,12 @@ class Translator {
                 return "*";
             case Kind::Column: {
                 const ColumnInfo* c = findColumn(n);
-                std::string s = offIndex_.count(&n) ? "+" : "";
+                std::string s = !pg_ && offIndex_.count(&n) ? "+" : "";
                 if (!n.qualifier.empty()) s += sqliteName(n.qualifier) + ".";
                 return s + sqliteName(c ? c->name : n.name);
             }
             case Kind::Call: {
+                if (pg_) return serverCall(n);
                 std::string_view f = engineFunction(n.name);
                 std::string name = f.empty() ? cp1252ToUtf8(n.name) : std::string(f);
                 if (sameName(n.name, "sum") && n.args.size() == 1 &&
@@ -399,12 +516,24 @@ class Translator {
                 return s + ")";
             }
             case Kind::Compare: {
+                if (pg_ && textual(*n.args[0], *n.args[1]))
+                    return serverCompare(*n.args[0], n.name, *n.args[1]);
                 std::string s = "(" + expr(*n.args[0]) + " " + n.name + " " + expr(*n.args[1]);
                 if (textual(*n.args[0], *n.args[1])) s += " COLLATE NOCASE";
                 return s + ")";
             }
             case Kind::Arith: {
                 const std::string a = expr(*n.args[0]), b = expr(*n.args[1]);
+                if (pg_) {
+                    if (n.name == "&")
+                        return "(coalesce((" + a + ")::text, '') || coalesce((" + b +
+                               ")::text, ''))";
+                    if (n.name == "mod") return "(" + a + " % " + b + ")";
+                    if (n.name == "\\")
+                        return "(round(" + a + ")::bigint / round(" + b + ")::bigint)";
+                    if (n.name == "/") return "((" + a + ")::double precision / " + b + ")";
+                    return "(" + a + " " + n.name + " " + b + ")";
+                }
                 if (n.name == "&") return "(ifnull(" + a + ",'') || ifnull(" + b + ",''))";
                 if (n.name == "mod") return "(" + a + " % " + b + ")";
                 if (n.name == "\\")
@@ -415,19 +544,35 @@ class Translator {
             }
             case Kind::InList: {
                 bool text = typeOf(*n.args[0]) == ColType::Text;
+                if (pg_ && text) {
+                    std::string s = "(" + folded(*n.args[0]) + (n.negated ? " NOT IN (" : " IN (");
+                    for (std::size_t i = 1; i < n.args.size(); ++i)
+                        s += (i > 1 ? ", " : "") + folded(*n.args[i]);
+                    return s + "))";
+                }
                 std::string s = "(" + expr(*n.args[0]) + (text ? " COLLATE NOCASE" : "") +
                                 (n.negated ? " NOT IN (" : " IN (");
                 for (std::size_t i = 1; i < n.args.size(); ++i)
                     s += (i > 1 ? ", " : "") + expr(*n.args[i]);
                 return s + "))";
             }
-            case Kind::InSelect:
-                return "(" + expr(*n.args[0]) + (n.negated ? " NOT IN (" : " IN (") +
+            case Kind::InSelect: {
+                // On the server a text is looked up by its folded form on both sides.
+                const bool fold = pg_ && typeOf(*n.args[0]) == ColType::Text;
+                const std::string x = fold ? folded(*n.args[0]) : expr(*n.args[0]);
+                foldItem_ = fold;
+                return "(" + x + (n.negated ? " NOT IN (" : " IN (") +
                        select(*n.select, false, false, nullptr) + "))";
+            }
             case Kind::Subquery:
                 return "(" + select(*n.select, false, false, nullptr) + ")";
             case Kind::Between: {
                 const Node &a = *n.args[0], &lo = *n.args[1], &hi = *n.args[2];
+                if (pg_ && (textual(a, lo) || textual(a, hi))) {
+                    std::string s = "(" + serverCompare(a, ">=", lo) + " AND " +
+                                    serverCompare(a, "<=", hi) + ")";
+                    return n.negated ? "(NOT " + s + ")" : s;
+                }
                 const char* coll = textual(a, lo) || textual(a, hi) ? " COLLATE NOCASE" : "";
                 std::string x = expr(a);
                 std::string s = "(" + x + " >= " + expr(lo) + coll + " AND " + x +
@@ -437,6 +582,11 @@ class Translator {
             case Kind::IsNull:
                 return "(" + expr(*n.args[0]) + (n.negated ? " IS NOT NULL)" : " IS NULL)");
             case Kind::Like: {
+                if (pg_) {
+                    std::string s =
+                        "corvex_fn.like(" + asText(*n.args[1]) + ", " + asText(*n.args[0]) + ")";
+                    return n.negated ? "(NOT " + s + ")" : s;
+                }
                 std::string s = "jet_like(" + expr(*n.args[1]) + ", " + expr(*n.args[0]) + ")";
                 return n.negated ? "(NOT " + s + ")" : s;
             }
@@ -448,13 +598,16 @@ class Translator {
     SchemaSource& schemas_;
     std::vector<Scope> scopes_;
     std::set<const Node*> offIndex_;
+    bool pg_ = false;
+    bool foldItem_ = false;  // the next select folds its one item (In (Select ...))
 };
 
 }  // namespace
 
 Translation translate(const Select& select, const std::vector<Value>& literals,
-                      SchemaSource& schemas, bool wantRowid) {
-    return Translator(literals, schemas).run(select, wantRowid);
+                      SchemaSource& schemas, bool wantRowid, Dialect dialect) {
+    return Translator(literals, schemas, dialect)
+        .run(select, wantRowid && dialect == Dialect::Sqlite);
 }
 
 std::string translatePlain(const Lexed& lexed) {

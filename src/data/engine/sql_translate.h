@@ -32,6 +32,9 @@ struct ColumnInfo {
 
 struct TableInfo {
     std::string name;  // as the schema spells it
+    // The table as a server statement names it ("corvex_x"."t17"); empty
+    // for SQLite files.
+    std::string physical;
     std::vector<ColumnInfo> columns;
     // Longest span in days from DataArrivo to a departure column over the
     // rows where the departure is later (keys folded to lower case); absent
@@ -58,9 +61,19 @@ struct Translation {
     std::size_t hiddenColumns = 0;     // rowid appended at the end when editable
 };
 
-// `literals` gives the kinds of the parameters (number or text).
+// The SQL the translation is for: SQLite (the engine's functions and NOCASE
+// collation) or a PostgreSQL server (the functions of schema corvex_fn, texts
+// compared through their folded form or sort key, ties on corvex_riga).
+enum class Dialect { Sqlite, Postgres };
+
+// `literals` gives the kinds of the parameters (number or text). For
+// PostgreSQL the text also counts: a comparison of a text column with a
+// literal made only of characters that sort by code point and fold to
+// themselves (digits, blanks, signs: plainLiteral) compares the column
+// directly, so that the server can use its index.
 Translation translate(const Select& select, const std::vector<Value>& literals,
-                      SchemaSource& schemas, bool wantRowid);
+                      SchemaSource& schemas, bool wantRowid, Dialect dialect = Dialect::Sqlite);
+bool plainLiteral(const Value& v);
 
 // Token-level translation of a statement other than SELECT (INSERT, UPDATE,
 // DELETE, CREATE): names and text to UTF-8, Jet functions renamed, '&' to

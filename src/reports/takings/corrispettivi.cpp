@@ -477,7 +477,7 @@ ReportResult Registro::esegui() {
     p_ = controllaPeriodo(r_);
     leggiImpostazioni();
 
-    automatico_ = fileExists("MCCnf.txt");
+    automatico_ = dataFileExists("MCCnf.txt");
     if (!automatico_) {
         auto risposta =
             io_.ask(question::kCounter, "Codice contatore contabile di riferimento\n(0 per tutti)",
