@@ -7,6 +7,7 @@
 
 #include "cli/remittance.h"
 #include "cli/settings_cmd.h"
+#include "cli/sync_cmd.h"
 #include "common/clock.h"
 #include "common/config_files.h"
 #include "common/environment.h"
@@ -155,7 +156,7 @@ std::string usage() {
                "                              stay in the current directory\n"
                "  corvex demo DIR [--size small|hotel|large] [--seed N]\n"
                "                              write a demo data folder into DIR\n" +
-               remittanceUsage() + settingsUsage() +
+               remittanceUsage() + settingsUsage() + syncUsage() +
                "  corvex --help | --version\n"
                "\n"
                "Reports and their options:\n") +
@@ -319,6 +320,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (args[0] == "demo") return runDemo(rest, out, err);
     if (args[0] == "remittance") return runRemittance(rest, out, err);
     if (args[0] == "settings") return runSettings(rest, out, err);
+    if (args[0] == "sync") return runSync(rest, out, err);
     err << kProgram << ": comando sconosciuto \"" << args[0] << "\" (vedi corvex --help)\n";
     return BadArguments;
 }

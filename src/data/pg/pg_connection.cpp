@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "common/text.h"
@@ -122,12 +123,17 @@ Connection::Connection(const std::string& url)
     : shown_(urlWithoutPassword(url)), secrets_(passwordsIn(url)) {
     secrets_.insert(secrets_.begin(), url);
     if (trimmed(url).empty()) fail("", "indirizzo del server mancante");
-    // Earlier keywords are defaults the URL may override; the client
-    // encoding comes last so that nothing overrides it.
-    const char* keys[] = {"connect_timeout", "fallback_application_name", "dbname",
-                          "client_encoding", nullptr};
-    const char* values[] = {"10", "corvex", url.c_str(), "UTF8", nullptr};
-    conn_ = PQconnectdbParams(keys, values, 1);
+    // Keywords before the URL are defaults it may override (the timeout
+    // unless PGCONNECT_TIMEOUT is set); the client encoding comes after it,
+    // so nothing overrides that.
+    std::vector<const char*> keys = {"fallback_application_name"}, values = {"corvex"};
+    if (std::getenv("PGCONNECT_TIMEOUT") == nullptr) {
+        keys.push_back("connect_timeout");
+        values.push_back("10");
+    }
+    keys.insert(keys.end(), {"dbname", "client_encoding", nullptr});
+    values.insert(values.end(), {url.c_str(), "UTF8", nullptr});
+    conn_ = PQconnectdbParams(keys.data(), values.data(), 1);
     if (conn_ == nullptr) fail("", "memoria insufficiente per il collegamento al server");
     if (PQstatus(conn_) != CONNECTION_OK) {
         const std::string cause = connectCause(PQerrorMessage(conn_));
