@@ -95,6 +95,7 @@ class Translator {
     Translation run(const Select& s, bool wantRowid) {
         Translation t;
         t.sql = select(s, true, wantRowid, &t);
+        t.derived = derived_;
         return t;
     }
 
@@ -170,7 +171,7 @@ class Translator {
             sql += sqliteName(tableName);
             if (!s.alias.empty()) sql += " AS " + sqliteName(s.alias);
         }
-        if (s.where) sql += " WHERE " + (pg_ ? expr(*s.where) : where(*s.where));
+        if (s.where) sql += " WHERE " + where(*s.where);
         if (!s.groupBy.empty()) {
             sql += " GROUP BY ";
             for (std::size_t i = 0; i < s.groupBy.size(); ++i)
@@ -206,6 +207,13 @@ class Translator {
     // WHERE text, with the redundant arrival bound of presence tests.
     std::string where(const Node& w) {
         auto bound = arrivalBound(w);
+        if (pg_) {
+            std::string sql = expr(w);
+            if (bound)
+                sql = "(" + sql + ") AND \"DataArrivo\" >= " + *bound +
+                      (schemas_.byteOrderText() ? "" : " COLLATE \"C\"");
+            return sql;
+        }
         steerIndexes(w, bound.has_value());
         std::string sql = expr(w);
         if (bound) sql = "(" + sql + ") AND \"DataArrivo\" >= " + *bound + " COLLATE NOCASE";
@@ -278,11 +286,13 @@ class Translator {
         for (const Node* c : conj) {
             if (c->kind != Kind::Compare) continue;
             const Node *l = c->args[0].get(), *r = c->args[1].get();
+            // On the server the bound holds for byte order: the test must
+            // compare in byte order too (a literal of digits, plainLiteral).
             if (isColumn(*l, "DataArrivo") && r->kind == Kind::Param &&
-                (c->name == "<=" || c->name == "<"))
+                (c->name == "<=" || c->name == "<") && (!pg_ || plainParam(*r)))
                 upper = true;
             if (isColumn(*r, "DataArrivo") && l->kind == Kind::Param &&
-                (c->name == ">=" || c->name == ">"))
+                (c->name == ">=" || c->name == ">") && (!pg_ || plainParam(*l)))
                 upper = true;
         }
         if (!upper) return {};
@@ -304,6 +314,11 @@ class Translator {
                 const auto& spans = scopes_.back().table->spans;
                 auto it = spans.find(jet::foldCase(col->name));
                 if (it == spans.end() || literals_[lit->param].textIf() == nullptr) return {};
+                if (pg_) {
+                    if (!plainParam(*lit)) return {};
+                    return "corvex_fn.datesub($" + std::to_string(lit->param + 1) + "::text, " +
+                           std::to_string(it->second) + ")";
+                }
                 return "corvex_datesub(?" + std::to_string(lit->param + 1) + ", " +
                        std::to_string(it->second) + ")";
             }
@@ -328,9 +343,10 @@ class Translator {
         }
     }
 
-    static std::string combine(const char* fn, const std::vector<std::string>& parts) {
+    std::string combine(std::string fn, const std::vector<std::string>& parts) const {
         if (parts.size() == 1) return parts[0];
-        std::string s = std::string(fn) + "(";
+        if (pg_) fn = fn == "max" ? "greatest" : "least";
+        std::string s = fn + "(";
         for (std::size_t i = 0; i < parts.size(); ++i) s += (i ? ", " : "") + parts[i];
         return s + ")";
     }
@@ -416,8 +432,23 @@ class Translator {
     }
 
     // Server text forms: the folded text (equality) and the sort key (order).
-    std::string folded(const Node& n) { return "corvex_fn.fold(" + asText(n) + ")"; }
-    std::string sortKey(const Node& n) { return "corvex_fn.sk(" + asText(n) + ") COLLATE \"C\""; }
+    std::string folded(const Node& n) {
+        if (textParam(n)) return derivedParam(n, 'f');
+        return "corvex_fn.fold(" + asText(n) + ")";
+    }
+    std::string sortKey(const Node& n) {
+        if (textParam(n)) return derivedParam(n, 'k') + " COLLATE \"C\"";
+        return "corvex_fn.sk(" + asText(n) + ") COLLATE \"C\"";
+    }
+    bool textParam(const Node& n) const {
+        return n.kind == Kind::Param && literals_[n.param].textIf() != nullptr;
+    }
+    std::string derivedParam(const Node& n, char kind) {
+        std::size_t k = 0;
+        while (k < derived_.size() && derived_[k] != std::pair<int, char>{n.param, kind}) ++k;
+        if (k == derived_.size()) derived_.emplace_back(n.param, kind);
+        return "$" + std::to_string(literals_.size() + k + 1) + "::text";
+    }
     std::string asText(const Node& n) {
         std::string e = expr(n);
         return typeOf(n) == ColType::Text ? e : "(" + e + ")::text";
@@ -433,8 +464,11 @@ class Translator {
     // digits, blanks and signs compares directly in byte order, which gives
     // the same answer (see plainLiteral) and lets the server use the index.
     std::string serverCompare(const Node& a, const std::string& op, const Node& b) {
-        if ((textColumn(a) && plainParam(b)) || (plainParam(a) && textColumn(b)))
-            return "(" + expr(a) + " " + op + " " + expr(b) + " COLLATE \"C\")";
+        if ((textColumn(a) && plainParam(b)) || (plainParam(a) && textColumn(b))) {
+            // Equality is byte equality under any deterministic collation.
+            const bool bytes = op == "=" || op == "<>" || schemas_.byteOrderText();
+            return "(" + expr(a) + " " + op + " " + expr(b) + (bytes ? ")" : " COLLATE \"C\")");
+        }
         if (op == "=" || op == "<>") return "(" + folded(a) + " " + op + " " + folded(b) + ")";
         return "(" + sortKey(a) + " " + op + " " + sortKey(b) + ")";
     }
@@ -599,6 +633,7 @@ class Translator {
     std::vector<Scope> scopes_;
     std::set<const Node*> offIndex_;
     bool pg_ = false;
+    std::vector<std::pair<int, char>> derived_;
     bool foldItem_ = false;  // the next select folds its one item (In (Select ...))
 };
 

@@ -51,6 +51,9 @@ class SchemaSource {
     virtual std::string attach(const std::string& file) = 0;
     // Table of a schema; nullptr when there is none of that name.
     virtual const TableInfo* table(const std::string& schema, const std::string& name) = 0;
+    // A server whose texts compare in byte order by default (collation C):
+    // direct text comparisons then need no COLLATE, so they use the indexes.
+    virtual bool byteOrderText() const { return false; }
 };
 
 struct Translation {
@@ -59,6 +62,10 @@ struct Translation {
     bool editable = false;             // one table of the main schema, plain columns
     std::string table;                 // the FROM table (written to when editable)
     std::size_t hiddenColumns = 0;     // rowid appended at the end when editable
+    // Server: parameters after the literals, each a text literal's folded
+    // form ('f') or sort key ('k'), computed by the caller, so that the
+    // server works out only the column's side of a comparison per row.
+    std::vector<std::pair<int, char>> derived;
 };
 
 // The SQL the translation is for: SQLite (the engine's functions and NOCASE

@@ -1,10 +1,12 @@
 #include "data/pg/pg_functions.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/jet_text.h"
 #include "common/text.h"
@@ -25,38 +27,73 @@ std::string literal(const std::string& s) {
     return out + "'";
 }
 
-// Every code page 1252 byte but NUL, as UTF-8 in byte order.
-std::string allCharacters() {
+// Every code page 1252 byte but NUL, the frequent ones first: translate()
+// looks a character up by walking its list from the start.
+const std::vector<unsigned char>& byteOrder() {
+    static const std::vector<unsigned char> order = [] {
+        std::vector<unsigned char> o;
+        std::vector<bool> seen(256, false);
+        auto add = [&](int from, int to) {
+            for (int c = from; c <= to; ++c)
+                if (!seen[static_cast<std::size_t>(c)]) {
+                    seen[static_cast<std::size_t>(c)] = true;
+                    o.push_back(static_cast<unsigned char>(c));
+                }
+        };
+        add('0', '9');
+        add('a', 'z');
+        add('A', 'Z');
+        add(' ', ' ');
+        add(1, 255);
+        return o;
+    }();
+    return order;
+}
+
+std::string utf8(unsigned char c) {
+    return cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+}
+
+// The characters of the bytes `keep` accepts, in byteOrder().
+template <class Keep>
+std::string characters(Keep keep) {
     std::string out;
-    for (int c = 1; c < 256; ++c) out += cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+    for (unsigned char c : byteOrder())
+        if (keep(c)) out += utf8(c);
     return out;
 }
 
-// One character per byte of allCharacters(): the byte mapped through map.
-template <class Map>
-std::string mapped(Map map) {
-    std::string out;
-    for (int c = 1; c < 256; ++c)
-        out += cp1252ToUtf8(std::string(1, static_cast<char>(map(static_cast<unsigned char>(c)))));
-    return out;
-}
-
-// One character per byte of allCharacters() whose code point orders the
-// bytes as level() does: the rank of its level among all bytes' levels, from
-// U+0100 up (two UTF-8 bytes each, so that byte order is rank order and every
-// rank comes after the blank that separates the two levels of a sort key).
-template <class Level>
-std::string ranked(Level level) {
-    std::map<std::uint32_t, std::uint32_t> ranks;
-    for (int c = 1; c < 256; ++c) ranks[level(static_cast<unsigned char>(c))] = 0;
-    std::uint32_t next = 0x100;
-    for (auto& [value, rank] : ranks) rank = next++;
-    std::string out;
-    for (int c = 1; c < 256; ++c) {
-        std::uint32_t cp = ranks[level(static_cast<unsigned char>(c))];
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+// The rank of each byte's level among all bytes' levels, as a character from
+// U+0100 up: two UTF-8 bytes each, so that byte order is rank order and every
+// rank comes after the blank that separates the two levels of a sort key.
+struct Ranks {
+    std::array<std::string, 256> base, folded;
+    Ranks() {
+        fill(base, jet::baseCodePoint);
+        fill(folded, jet::foldedCodePoint);
     }
+    template <class Level>
+    static void fill(std::array<std::string, 256>& out, Level level) {
+        std::map<std::uint32_t, std::uint32_t> ranks;
+        for (int c = 1; c < 256; ++c) ranks[level(static_cast<unsigned char>(c))] = 0;
+        std::uint32_t next = 0x100;
+        for (auto& entry : ranks) entry.second = next++;
+        for (int c = 1; c < 256; ++c) {
+            std::uint32_t cp = ranks[level(static_cast<unsigned char>(c))];
+            out[static_cast<std::size_t>(c)] = {static_cast<char>(0xC0 | (cp >> 6)),
+                                                static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+    }
+};
+
+const Ranks& ranks() {
+    static const Ranks r;
+    return r;
+}
+
+std::string rankList(const std::array<std::string, 256>& level) {
+    std::string out;
+    for (unsigned char c : byteOrder()) out += level[c];
     return out;
 }
 
@@ -70,20 +107,46 @@ std::string function(const std::string& signature, const std::string& returns,
 
 }  // namespace
 
+std::string sortKey(std::string_view cp1252) {
+    const Ranks& r = ranks();
+    std::string out;
+    for (char c : cp1252) out += r.base[static_cast<unsigned char>(c)];
+    out += ' ';
+    for (char c : cp1252) out += r.folded[static_cast<unsigned char>(c)];
+    return out;
+}
+
+std::string foldedText(std::string_view cp1252) {
+    return cp1252ToUtf8(jet::foldCase(cp1252));
+}
+
 std::string functionsSql() {
-    const std::string all = literal(allCharacters());
-    const std::string fold = "translate(t, " + all + ", " + literal(mapped(jet::foldByte)) + ")";
-    const std::string upper =
-        "translate(t, " + all + ", " +
-        literal(mapped([](unsigned char c) { return jet::upperCase(std::string(1, c))[0]; })) + ")";
-    // The sort key: the base letters of the whole text, a blank, then its
-    // case-folded characters, each as a rank character. Compared in byte
-    // order ("C"), keys order texts as the engine's text order: base letters
-    // first, a shorter text before a longer one that starts with the same
-    // base letters, then the first folded character that differs.
-    const std::string key = "translate(t, " + all + ", " + literal(ranked(jet::baseCodePoint)) +
+    const auto changes = [](auto map) { return [map](unsigned char c) { return map(c) != c; }; };
+    const auto upperByte = [](unsigned char c) {
+        return static_cast<unsigned char>(jet::upperCase(std::string(1, static_cast<char>(c)))[0]);
+    };
+    auto mappedList = [](auto keep, auto map) {
+        std::string out;
+        for (unsigned char c : byteOrder())
+            if (keep(c)) out += utf8(map(c));
+        return out;
+    };
+    const auto foldKeep = changes(jet::foldByte);
+    const auto upperKeep = changes(upperByte);
+    const std::string fold = "translate(t, " + literal(characters(foldKeep)) + ", " +
+                             literal(mappedList(foldKeep, jet::foldByte)) + ")";
+    const std::string upper = "translate(t, " + literal(characters(upperKeep)) + ", " +
+                              literal(mappedList(upperKeep, upperByte)) + ")";
+    // The sort key (as sortKey() makes it): the base letters of the whole
+    // text, a blank, then its case-folded characters, each as a rank
+    // character. Compared in byte order ("C"), keys order texts as the
+    // engine's text order: base letters first, a shorter text before a
+    // longer one that starts with the same base letters, then the first
+    // folded character that differs.
+    const std::string all = literal(characters([](unsigned char) { return true; }));
+    const std::string key = "translate(t, " + all + ", " + literal(rankList(ranks().base)) +
                             ") || ' ' || translate(t, " + all + ", " +
-                            literal(ranked(jet::foldedCodePoint)) + ")";
+                            literal(rankList(ranks().folded)) + ")";
 
     std::string sql = "CREATE SCHEMA IF NOT EXISTS corvex_fn;\n";
     sql += function("fold(t text)", "text", "SELECT " + fold);
@@ -103,13 +166,15 @@ std::string functionsSql() {
                     "2147483647), 1)::int, least(n, 2147483647)::int) END");
     sql += function("len(t text)", "bigint", "SELECT char_length(t)::bigint");
     // Instr([start,] text, sought) without regard to case; 0 when absent.
+    // (Written without subqueries, so that the server inlines them.)
+    sql += function("instr(h text, n text)", "bigint",
+                    "SELECT strpos(corvex_fn.fold(h), corvex_fn.fold(n))::bigint");
     sql +=
         function("instr(s bigint, h text, n text)", "bigint",
-                 "SELECT CASE WHEN greatest(s, 1) - 1 > char_length(h) THEN 0::bigint ELSE "
-                 "(SELECT CASE WHEN p = 0 THEN 0::bigint ELSE p + greatest(s, 1) - 1 END "
-                 "FROM strpos(corvex_fn.fold(substr(h, greatest(least(s, 2147483647), 1)::int)), "
-                 "corvex_fn.fold(n)) AS p) END");
-    sql += function("instr(h text, n text)", "bigint", "SELECT corvex_fn.instr(1, h, n)");
+                 "SELECT CASE WHEN greatest(s, 1) - 1 > char_length(h) THEN 0::bigint "
+                 "WHEN corvex_fn.instr(substr(h, greatest(least(s, 2147483647), 1)::int), n) = 0 "
+                 "THEN 0::bigint ELSE corvex_fn.instr(substr(h, greatest(least(s, 2147483647), "
+                 "1)::int), n) + greatest(s, 1) - 1 END");
     // Like: * any text, ? one character, # one digit, [...] and [!...] a
     // class, without regard to case.
     sql += function(
@@ -122,6 +187,20 @@ std::string functionsSql() {
         function("val(t text)", "double precision",
                  "SELECT coalesce((substring(ltrim(t) from "
                  "'^[-+]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][-+]?[0-9]+)?'))::double precision, 0)");
+    // The day number of a yyyymmdd text that is a real date, else null; the
+    // text n days before such a date, else '' (below every text), for the
+    // redundant arrival bound the translation adds to presence tests.
+    sql += function("days(t text)", "integer",
+                    "SELECT CASE WHEN t IS NULL OR t !~ '^[0-9]{8}$' THEN NULL "
+                    "WHEN substr(t, 1, 4)::int < 1 OR substr(t, 5, 2)::int NOT BETWEEN 1 AND 12 "
+                    "OR substr(t, 7, 2)::int < 1 THEN NULL "
+                    "WHEN substr(t, 7, 2)::int > extract(day FROM make_date(substr(t, 1, 4)::int, "
+                    "substr(t, 5, 2)::int, 1) + interval '1 month' - interval '1 day') THEN NULL "
+                    "ELSE make_date(substr(t, 1, 4)::int, substr(t, 5, 2)::int, "
+                    "substr(t, 7, 2)::int) - date '1970-01-01' END");
+    sql += function("datesub(t text, n integer)", "text",
+                    "SELECT CASE WHEN corvex_fn.days(t) IS NULL THEN '' ELSE "
+                    "to_char(date '1970-01-01' + (corvex_fn.days(t) - n), 'YYYYMMDD') END");
     // Min and Max of texts in the engine's text order.
     sql += function("tmin2(a text, b text)", "text",
                     "SELECT CASE WHEN a IS NULL THEN b WHEN b IS NULL THEN a WHEN corvex_fn.sk(b) "

@@ -3,10 +3,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace corvex::pg {
 
 // The statements that create (or replace) the functions; "" when none.
 std::string functionsSql();
+
+// What corvex_fn.sk and corvex_fn.fold give for a code page 1252 text (as
+// UTF-8), worked out here for the literals of a statement.
+std::string sortKey(std::string_view cp1252);
+std::string foldedText(std::string_view cp1252);
 
 }  // namespace corvex::pg

@@ -18,6 +18,7 @@
 #include "data/engine/row_set.h"
 #include "data/engine/sql_lexer.h"
 #include "data/engine/sql_quote.h"
+#include "data/pg/pg_functions.h"
 #include "data/pg/property.h"
 
 namespace corvex::db {
@@ -63,7 +64,7 @@ using db::sql::ColType;
 namespace {
 
 constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700,
-              kFloat8 = 701, kNumeric = 1700;
+              kFloat8 = 701, kNumeric = 1700, kText = 25;
 
 const db::ServerChoice& checked(const db::ServerChoice& c) {
     if (c.url.empty()) throw DbError("", "", "manca l'indirizzo del server (--db o CORVEX_DB)");
@@ -155,21 +156,20 @@ std::string literalText(const db::Value& v) {
 // database was opened on, any other name a file of the property.
 class Schemas : public db::sql::SchemaSource {
   public:
-    Schemas(const Reader& reader, const Reader::File& main) : reader_(reader), main_(main) {}
+    Schemas(Reader& reader, const Reader::File& main) : reader_(reader), main_(main) {}
     std::string attach(const std::string& file) override {
         const Reader::File* f = reader_.file(file);
         if (!f) throw DbError(file, "", "file non trovato sul server (" + reader_.label() + ")");
         return f->name;
     }
+    bool byteOrderText() const override { return reader_.byteOrderText(); }
     const db::sql::TableInfo* table(const std::string& schema, const std::string& name) override {
         const Reader::File* f = schema == "main" ? &main_ : reader_.file(schema);
-        if (!f) return nullptr;
-        auto it = f->tables.find(folded(name));
-        return it == f->tables.end() ? nullptr : &it->second;
+        return f ? reader_.table(*f, name) : nullptr;
     }
 
   private:
-    const Reader& reader_;
+    Reader& reader_;
     const Reader::File& main_;
 };
 
@@ -181,6 +181,13 @@ Reader::Reader(const db::ServerChoice& choice)
     const std::string s = quoteIdent(schema_);
     try {
         conn_.exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        // Statements are prepared once per run; each execution is planned
+        // for its own dates (a plan for any date reads far more rows).
+        conn_.exec("SET plan_cache_mode = force_custom_plan");
+        Result collation =
+            conn_.exec("SELECT datcollate FROM pg_database WHERE datname = current_database()");
+        byteOrder_ = collation.rows() == 1 &&
+                     (collation.value(0, 0) == "C" || collation.value(0, 0) == "POSIX");
         if (conn_.execParams("SELECT 1 FROM pg_namespace WHERE nspname = $1", {schema_}).rows() ==
             0)
             throw DbError(utf8ToCp1252(label_), "",
@@ -331,22 +338,67 @@ std::string Reader::translatedSql(const File& file, const std::string& select) {
     return prepare(file, lexSelect(file.name, select), select).translation.sql;
 }
 
+const db::sql::TableInfo* Reader::table(const File& f, const std::string& name) {
+    auto it = f.tables.find(folded(name));
+    if (it == f.tables.end()) return nullptr;
+    // The files are this reader's own: only the spans are filled in later.
+    auto& info = const_cast<db::sql::TableInfo&>(it->second);
+    if (spansRead_.insert(info.physical).second) readSpans(info);
+    return &info;
+}
+
+// Per departure column, the longest stay in days over the rows whose
+// departure comes after their arrival (in byte order, as the translation's
+// bound needs); a row among them without real dates leaves it unknown.
+void Reader::readSpans(db::sql::TableInfo& info) {
+    const db::sql::ColumnInfo* arrival = info.column("DataArrivo");
+    if (!arrival) return;
+    for (const char* d : {"DataPartenza", "DataPartenzaReale"}) {
+        const db::sql::ColumnInfo* departure = info.column(d);
+        if (!departure) continue;
+        const std::string a = db::sqliteName(arrival->name), x = db::sqliteName(departure->name);
+        Result r = conn_.exec(
+            "SELECT CASE WHEN count(*) > count(s) THEN -1 ELSE coalesce(max(s), 0) END FROM "
+            "(SELECT corvex_fn.days(" +
+            x + ") - corvex_fn.days(" + a + ") AS s FROM " + info.physical + " WHERE " + x + " > " +
+            a + " COLLATE \"C\") AS spans");
+        const long span = r.rows() == 1 ? std::atol(std::string(r.value(0, 0)).c_str()) : -1;
+        if (span >= 0) info.spans[folded(departure->name)] = span;
+    }
+}
+
 db::Recordset Reader::select(const File& file, const std::string& sqlOrTable) {
     db::sql::Lexed lexed = lexSelect(file.name, sqlOrTable);
-    const auto& tr = prepare(file, lexed, sqlOrTable).translation;
-    std::vector<std::optional<std::string>> params;
-    for (const auto& v : lexed.literals) {
-        if (v.isNull())
-            params.emplace_back(std::nullopt);
-        else
-            params.emplace_back(literalText(v));
+    Prepared& p = prepare(file, lexed, sqlOrTable);
+    const auto& tr = p.translation;
+    std::vector<std::string> texts;
+    std::vector<const char*> values;
+    texts.reserve(lexed.literals.size() + tr.derived.size());
+    for (const auto& v : lexed.literals) texts.push_back(v.isNull() ? "" : literalText(v));
+    for (const auto& [literal, kind] : tr.derived) {
+        const std::string& t = *lexed.literals[static_cast<std::size_t>(literal)].textIf();
+        texts.push_back(kind == 'k' ? sortKey(t) : foldedText(t));
     }
-    Result r;
-    try {
-        r = conn_.execParams(tr.sql, params);
-    } catch (const DbError& e) {
-        throw DbError(file.name, sqlOrTable, e.cause());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        values.push_back(
+            i < lexed.literals.size() && lexed.literals[i].isNull() ? nullptr : texts[i].c_str());
+    // Each statement is parsed and planned once per run: the reports send
+    // the same few statements day after day with other dates.
+    if (p.statement.empty()) {
+        std::string name = "s" + std::to_string(++statements_);
+        // Every parameter goes as text; the statement casts each to its kind
+        // (a literal only its folded form or sort key stands for is unused).
+        const std::vector<Oid> types(values.size(), kText);
+        Result made(PQprepare(conn_.raw(), name.c_str(), tr.sql.c_str(),
+                              static_cast<int>(values.size()), types.data()));
+        if (PQresultStatus(made.get()) != PGRES_COMMAND_OK)
+            throw DbError(file.name, sqlOrTable, serverCause(PQresultErrorMessage(made.get())));
+        p.statement = name;
     }
+    Result r(PQexecPrepared(conn_.raw(), p.statement.c_str(), static_cast<int>(values.size()),
+                            values.data(), nullptr, nullptr, 0));
+    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        throw DbError(file.name, sqlOrTable, serverCause(PQresultErrorMessage(r.get())));
     const int columns = r.columns();
     std::vector<std::string> names;
     std::vector<ColType> types;

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -67,11 +68,19 @@ class Reader {
     std::string translatedSql(const File& file, const std::string& select);
     // "server/property", for messages.
     const std::string& label() const { return label_; }
+    // Whether the server's texts compare in byte order by default.
+    bool byteOrderText() const { return byteOrder_; }
+
+    // A table of a file (nullptr when the file has none of that name), with
+    // the stays' spans of its presence tests read on first use.
+    const db::sql::TableInfo* table(const File& file, const std::string& name);
 
   private:
     struct Prepared {
         db::sql::Translation translation;
+        std::string statement;  // the server's prepared statement, once made
     };
+    void readSpans(db::sql::TableInfo& info);
     Prepared& prepare(const File& file, const db::sql::Lexed& lexed, const std::string& original);
     std::string key(const std::string& name) const;
 
@@ -83,6 +92,9 @@ class Reader {
     std::map<std::string, std::string> texts_;  // folded name -> name on the server
     std::unordered_map<std::string, std::optional<std::string>> textCache_;
     std::unordered_map<std::string, std::unique_ptr<Prepared>> prepared_;
+    std::set<std::string> spansRead_;  // physical tables
+    int statements_ = 0;
+    bool byteOrder_ = false;
 };
 
 // The reader of the run in progress, or nullptr (no server chosen, or no run).

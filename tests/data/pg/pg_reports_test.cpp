@@ -1,0 +1,246 @@
+// Reports through --db on a throw-away PostgreSQL server: the same bytes as on
+// the synced folder, the server's text order and equality, and bad input.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "cli/sync_cmd.h"
+#include "common/jet_text.h"
+#include "common/text.h"
+#include "data/pg/pg_connection.h"
+#include "data/pg/pg_functions.h"
+#include "demo/demo.h"
+#include "support/data_folder.h"
+#include "support/pg_cluster.h"
+#include "support/scoped_env.h"
+
+namespace corvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code;
+    std::string err, report;
+};
+
+std::string bytesOf(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class PgReports : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::PgCluster* cluster = test::PgCluster::shared();
+        if (cluster == nullptr) GTEST_SKIP() << test::PgCluster::unavailable();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = "reports_" + std::string(info->name());
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        url_ = cluster->createDatabase(name.substr(0, 60));
+        folder_.emplace();
+        empty_ = fs::path(folder_->path()) / ".." /
+                 (fs::path(folder_->path()).filename().string() + "-srv");
+        fs::create_directories(empty_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!empty_.empty()) fs::remove_all(empty_, ec);
+    }
+
+    int sync(const std::string& property = "mare") {
+        std::ostringstream out, err;
+        const int code = cli::runSync({"--db", url_, "--property", property}, out, err);
+        EXPECT_EQ(code, 0) << err.str();
+        return code;
+    }
+    // One report in `dir`, its report file taken away afterwards.
+    Outcome report(const fs::path& dir, std::vector<std::string> args) {
+        const fs::path back = fs::current_path();
+        fs::current_path(dir);
+        args.insert(args.begin(), "report");
+        std::ostringstream out, err;
+        Outcome r{cli::run(args, out, err), err.str(), bytesOf("fd0")};
+        fs::remove("fd0");
+        fs::current_path(back);
+        return r;
+    }
+    Outcome onServer(std::vector<std::string> args, const std::string& property = "mare") {
+        args.insert(args.end(), {"--db", url_, "--property", property});
+        return report(empty_, args);
+    }
+    // Every row's report gives the same exit code, messages and bytes both ways.
+    void expectSameReports(const std::vector<std::vector<std::string>>& rows) {
+        for (const auto& args : rows) {
+            const Outcome folder = report(folder_->path(), args);
+            const Outcome server = onServer(args);
+            EXPECT_FALSE(folder.report.empty()) << args[0] << " " << folder.err;
+            EXPECT_EQ(server.code, folder.code) << args[0] << " " << server.err;
+            EXPECT_EQ(server.err, folder.err) << args[0];
+            EXPECT_TRUE(server.report == folder.report) << args[0] << " differs";
+        }
+    }
+
+    std::string url_;
+    std::optional<test::TempDataFolder> folder_;
+    fs::path empty_;
+};
+
+TEST_F(PgReports, DemoReportsGiveTheFolderBytes) {
+    test::ScopedEnv now("CORVEX_NOW", "31/12/2025");
+    demo::generate(".", {demo::Size::Small, 7});
+    sync();
+    expectSameReports({
+        {"summary", "--from", "01/01/2025", "--to", "31/12/2025"},
+        {"summary", "--from", "01/03/2025", "--to", "31/03/2025", "--first-room", "10",
+         "--last-room", "25"},
+        {"takings-register", "--from", "01/01/2025", "--to", "31/03/2025", "--complete", "yes"},
+        {"takings-register", "--from", "01/06/2025", "--to", "30/06/2025", "--counter", "0"},
+        {"cash-table", "--from", "01/02/2025", "--to", "28/02/2025", "--doc-type", "R"},
+        {"fiscal-detail", "--from", "01/07/2025", "--to", "31/07/2025", "--prepaid-only"},
+        {"accrued", "--date", "15/08/2025"},
+        {"daily-check", "--date", "10/05/2025", "--first-room", "2", "--last-room", "9"},
+        {"arrivals", "--from", "01/04/2025", "--to", "30/06/2025"},
+        {"guests-present", "--from", "01/01/2025", "--to", "31/01/2025", "--max-nights", "7",
+         "--min-age", "14"},
+        {"departures", "--from", "01/08/2025", "--to", "31/08/2025", "--first-room", "3",
+         "--last-room", "40"},
+        {"return", "--from", "01/01/2025", "--to", "31/03/2025"},
+        {"annual-declaration", "--year", "2025"},
+        {"modello-21", "--year", "2025"},
+        {"tax-ledger", "--from", "01/01/2025", "--to", "31/12/2025"},
+        {"stays-export", "--from", "01/05/2025", "--to", "31/05/2025", "--max-nights", "7",
+         "--min-age", "14", "--output", "-"},
+    });
+    // CamereImp.txt comes from the server too.
+    folder_->writeFile("CamereImp.txt", "10\r\n25\r\n");
+    sync();
+    expectSameReports({{"summary", "--from", "01/02/2025", "--to", "28/02/2025"}});
+}
+
+TEST_F(PgReports, JetFixtureGivesTheFolderBytes) {
+    const char* shared = std::getenv("CORVEX_SHARED_DIR");
+    const fs::path fixture =
+        fs::path(shared != nullptr && *shared ? shared : CORVEX_SHARED_DIR) / "fixtures/jet-hotel";
+    if (!fs::exists(fixture / "jet")) GTEST_SKIP() << "shared fixtures not found at " << fixture;
+    fs::copy(fixture / "jet", ".", fs::copy_options::recursive);
+    test::ScopedEnv now("CORVEX_NOW", "31/12/2024");
+    sync();
+    expectSameReports({
+        {"summary", "--from", "01/04/2024", "--to", "31/12/2024"},
+        {"takings-register", "--from", "01/03/2024", "--to", "31/12/2024", "--counter", "0"},
+        {"fiscal-detail", "--from", "01/06/2024", "--to", "30/06/2024"},
+        {"departures", "--from", "01/08/2024", "--to", "31/08/2024"},
+        {"tax-ledger", "--from", "01/01/2024", "--to", "31/12/2024"},
+        {"annual-declaration", "--year", "2024"},
+    });
+}
+
+// The server's fold and sort key against the engine's own text rules, on
+// texts that differ by case, accent, the bytes 0x80-0x9F, digits and length.
+TEST_F(PgReports, ServerTextOrderIsTheEngines) {
+    pg::Connection conn(url_);
+    conn.exec(pg::functionsSql());
+    std::vector<std::string> texts = {"",
+                                      "a",
+                                      "A",
+                                      "\xE0",
+                                      "\xC0",
+                                      "\xE0"
+                                      "1",
+                                      "A2",
+                                      "\xC9"
+                                      "1",
+                                      "Z9",
+                                      "ab",
+                                      "aB",
+                                      "\x8A",
+                                      "\x9A",
+                                      "s",
+                                      "\x9F",
+                                      "\xFF",
+                                      "y",
+                                      "\x80",
+                                      "\x81",
+                                      "\x9D",
+                                      "10",
+                                      "9",
+                                      "1 ",
+                                      "\xE6",
+                                      "\xDF",
+                                      "zz",
+                                      "ZZZZZZ"};
+    for (int b = 0x80; b < 0xA0; ++b) texts.push_back("x" + std::string(1, static_cast<char>(b)));
+    for (const auto& a : texts) {
+        for (const auto& b : texts) {
+            pg::Result r = conn.execParams(
+                "SELECT sign(CASE WHEN corvex_fn.sk($1) COLLATE \"C\" < corvex_fn.sk($2) THEN -1 "
+                "WHEN corvex_fn.sk($1) COLLATE \"C\" > corvex_fn.sk($2) THEN 1 ELSE 0 END), "
+                "corvex_fn.fold($1) = corvex_fn.fold($2), corvex_fn.sk($1) = $3",
+                {cp1252ToUtf8(a), cp1252ToUtf8(b), pg::sortKey(a)});
+            const int want = db::jet::compareNoCase(a, b);
+            const std::string pair = "\"" + cp1252ToUtf8(a) + "\" vs \"" + cp1252ToUtf8(b) + "\"";
+            EXPECT_EQ(std::string(r.value(0, 0)), std::to_string(want < 0   ? -1
+                                                                 : want > 0 ? 1
+                                                                            : 0))
+                << pair;
+            EXPECT_EQ(r.value(0, 1) == "t", db::jet::equalNoCase(a, b)) << pair;
+            EXPECT_EQ(r.value(0, 2), "t") << pair;
+        }
+    }
+    // NULL stays NULL, and the Jet functions keep Jet's counts.
+    pg::Result r = conn.exec(
+        "SELECT corvex_fn.sk(NULL) IS NULL, corvex_fn.instr('H\xC3\xA8llo', '\xC3\x88L'), "
+        "corvex_fn.instr(3, 'abcabc', 'AB'), corvex_fn.instr(8, 'abc', ''), "
+        "corvex_fn.left('abc', -1), corvex_fn.mid('abcdef', 2, 3), corvex_fn.len('\xC3\xA0"
+        "b'), "
+        "corvex_fn.ucase('\xC3\xA0\xC5\xA1\xC3\xBF')");
+    const std::vector<std::string> want = {"t", "2",   "4", "0",
+                                           "",  "bcd", "2", "\xC3\x80\xC5\xA0\xC5\xB8"};
+    for (int i = 0; i < static_cast<int>(want.size()); ++i) EXPECT_EQ(r.value(0, i), want[i]) << i;
+}
+
+TEST_F(PgReports, BadServerInputWritesNothing) {
+    test::ScopedEnv now("CORVEX_NOW", "31/12/2025");
+    demo::generate(".", {demo::Size::Small, 3});
+    sync();
+    sync("vecchia");
+    pg::Connection conn(url_);
+    conn.exec("UPDATE corvex_vecchia.corvex_sync SET formato = 0");
+    sync("monca");
+    conn.exec("DELETE FROM corvex_monca.corvex_tabelle WHERE file = 'Conto_Cliente.mdb'");
+    const std::vector<std::string> summary = {"summary", "--from", "01/03/2025", "--to",
+                                              "31/03/2025"};
+    struct Case {
+        std::string url, property, says;
+    };
+    const std::vector<Case> cases = {
+        {"postgresql://nessuno@/corvex?host=/nonexistent-dir-xyz", "mare", "corvex: summary: "},
+        {"postgresql:///no_such_db?host=" + test::PgCluster::shared()->socketDir(), "mare",
+         "no_such_db"},
+        {url_, "assente", "manca lo schema corvex_assente"},
+        {url_, "vecchia", "sincronizzazione di una versione precedente: rieseguire corvex sync"},
+        {url_, "monca", "Conto_Cliente.mdb: file non trovato sul server"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = summary;
+        args.insert(args.end(), {"--db", c.url, "--property", c.property});
+        const Outcome r = report(empty_, args);
+        EXPECT_EQ(r.code, 1) << c.property << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_empty(empty_)) << c.property << " left a file";
+    }
+    // Only one of the two is a usage error (exit 2).
+    std::vector<std::string> args = summary;
+    args.insert(args.end(), {"--db", url_});
+    EXPECT_EQ(report(empty_, args).code, 2);
+    EXPECT_TRUE(fs::is_empty(empty_));
+}
+
+}  // namespace
+}  // namespace corvex
