@@ -31,16 +31,25 @@ const char* const kChanged[] = {"Conto_Cliente.mdb", "Fatture.mdb"};
 // A private folder: links to the large data, with real copies of the files
 // the benchmarks touch.
 const std::string& syncFolder() {
-    static const std::string dir = [] {
+    // The copies (about 50 MB) go when the process ends.
+    struct Folder {
+        std::string dir;
+        ~Folder() {
+            std::error_code ec;
+            fs::current_path("/", ec);
+            fs::remove_all(dir, ec);
+        }
+    };
+    static const Folder folder{[] {
         enterLinkedFolder("pgsync");
         for (const char* f : kChanged) {
             fs::remove(f);
             fs::copy_file(fs::path(largeData()) / f, f);
         }
         return fs::current_path().string();
-    }();
-    fs::current_path(dir);
-    return dir;
+    }()};
+    fs::current_path(folder.dir);
+    return folder.dir;
 }
 
 pg::SyncSummary syncInto(const std::string& url) {
