@@ -11,7 +11,6 @@
 #include "common/config_files.h"
 #include "common/environment.h"
 #include "common/text.h"
-#include "data/engine/copy_refresh.h"
 #include "data/engine/error.h"
 #include "demo/demo.h"
 #include "output/headless.h"
@@ -204,11 +203,6 @@ int runReport(const ReportInvocation& inv, std::ostream& out, std::ostream& err,
         // The desk's start-up: the settings database exists before any report.
         CaricaImpostazioni();
         CliInteraction io(inv.answers, err, std::move(printMenu));
-        // The second core brings the copies of the folder's other files up
-        // to date meanwhile, largest first; a copy the report needs while it
-        // is being made is waited for; what is left at the end is dropped.
-        db::CopyRefresh copies(nullptr, 1);
-        copies.refresh(".");
         result = eseguiReport(*inv.entry, inv.request, io);
         printMenus = io.printMenuCount();
     } catch (const ReportNotBuilt&) {
