@@ -283,8 +283,8 @@ TEST_F(JetCacheImporterFailures, HangIsStoppedAfterTheTimeout) {
     EXPECT_NE(errorOf(file_).find("ha superato"), std::string::npos);
 }
 
-// A background refresh that is no longer wanted (the command line's report
-// ended) stops its import instead of waiting for it, and leaves nothing.
+// A background refresh that is no longer wanted (the desk closed) stops its
+// import instead of waiting for it, and leaves nothing.
 TEST_F(JetCacheImporterFailures, RefreshEndedStopsItsImport) {
     ScopedEnv slow("CORVEX_JETIMPORT_TIMEOUT_MS", "60000");
     useImporter("echo started > \"$2\"; exec sleep 60");
