@@ -22,6 +22,11 @@ AggiornamentoCopie::AggiornamentoCopie(QMainWindow* desk, const QString& cartell
     riga_->setContentsMargins(0, 0, 8, 0);
     desk->menuBar()->setCornerWidget(riga_, Qt::TopRightCorner);
 
+    nomina_.setSingleShot(true);
+    nomina_.setInterval(300);
+    connect(&nomina_, &QTimer::timeout, this, [this] {
+        if (riga_) riga_->setText(QStringLiteral("Aggiornamento copie: %1\u2026").arg(inCorso_));
+    });
     attesa_.setSingleShot(true);
     attesa_.setInterval(quieteMs);
     connect(&attesa_, &QTimer::timeout, this, [this] {
@@ -64,9 +69,13 @@ void AggiornamentoCopie::osserva() {
 }
 
 void AggiornamentoCopie::mostra(const QString& file) {
-    if (!riga_) return;
-    riga_->setText(file.isEmpty() ? QString()
-                                  : QStringLiteral("Aggiornamento copie: %1\u2026").arg(file));
+    inCorso_ = file;
+    if (!file.isEmpty()) {
+        if (!nomina_.isActive()) nomina_.start();
+        return;
+    }
+    nomina_.stop();
+    if (riga_) riga_->clear();
 }
 
 }  // namespace corvex::desk

@@ -43,6 +43,10 @@ class AggiornamentoCopie : public QObject {
     QPointer<QLabel> riga_;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer attesa_;
+    // A file is named only when its copy takes a while: checking the
+    // unchanged ones after every report must not flicker.
+    QTimer nomina_;
+    QString inCorso_;
     std::unique_ptr<db::CopyRefresh> refresh_;
 };
 

@@ -182,10 +182,11 @@ std::int64_t nowNs() {
 // The up-to-date copy of a file (made when missing), remembered per file
 // while the file stays unchanged; empty when the cache folder is unusable.
 std::string makeCopy(const std::string& path, const std::string& shown, bool& jet,
-                     const std::string& key, const std::string& state, bool settled) {
+                     const std::string& key, const std::string& state, bool settled,
+                     const std::atomic<bool>* cancel = nullptr) {
     jet = detectJet(path, shown);
     bool exact = true;
-    std::string copy = jet ? jetCachedCopy(path, &exact) : indexedCopy(path, shown, &exact);
+    std::string copy = jet ? jetCachedCopy(path, &exact, cancel) : indexedCopy(path, shown, &exact);
     if (copy.empty()) return copy;
     touchCopy(copy);
     CopyMemos& memos = copyMemos();
@@ -235,14 +236,14 @@ std::string readableCopy(const std::string& path, const std::string& shown, bool
     return copy;
 }
 
-void refreshCopy(const std::string& path) {
+void refreshCopy(const std::string& path, const std::atomic<bool>* cancel) {
     std::string key = absolutePath(path);
     std::string state = environmentKey();
     const bool settled = !key.empty() && appendState(state, path, nowNs()) &&
                          appendState(state, path + "-wal", nowNs());
     bool jet = false;
     makeCopy(path, utf8ToCp1252(std::filesystem::path(path).filename().string()), jet, key, state,
-             settled);
+             settled, cancel);
 }
 
 void unpinCopy(const std::string& path) {

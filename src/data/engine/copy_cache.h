@@ -3,6 +3,7 @@
 // a genuine Jet file), remembered per file while the file stays unchanged.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace corvex::db {
@@ -17,8 +18,8 @@ std::string readableCopy(const std::string& path, const std::string& shown, bool
                          bool fresh = false);
 // Brings the copy of a suite file up to date (made when missing) without
 // touching any report's snapshot: what a background refresh does. Throws
-// DbError as readableCopy.
-void refreshCopy(const std::string& path);
+// DbError as readableCopy; a Jet import stops soon after `cancel` is set.
+void refreshCopy(const std::string& path, const std::atomic<bool>* cancel = nullptr);
 
 // DbError unless the path names a regular file: "file non trovato", or a
 // folder or device where a database file should be.

@@ -20,6 +20,7 @@ CopyRefresh::~CopyRefresh() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        cancel_ = true;
         queue_.clear();
         queued_.clear();
     }
@@ -35,7 +36,7 @@ void CopyRefresh::refresh(const std::string& folder) {
         for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         std::error_code e2;
         if (ext != ".mdb" || !it->is_regular_file(e2)) continue;
-        files.emplace_back(it->file_size(e2), fs::absolute(it->path()).string());
+        files.emplace_back(it->file_size(e2), fs::absolute(it->path()).lexically_normal().string());
     }
     std::sort(files.begin(), files.end(), std::greater<>());
     for (const auto& f : files) refreshFile(f.second);
@@ -73,7 +74,7 @@ void CopyRefresh::work() {
         if (status_) status_(fs::path(path).filename().string());
         lock.unlock();
         try {
-            refreshCopy(path);
+            refreshCopy(path, &cancel_);
         } catch (const std::exception&) {
             // A file that cannot be read now is the report's to explain.
         }

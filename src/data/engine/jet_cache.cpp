@@ -94,12 +94,14 @@ std::string importerPath() {
 
 struct ChildOutcome {
     bool timedOut = false;
+    bool cancelled = false;
     int status = 0;       // from waitpid
     std::string errText;  // the tail of its stderr
 };
 
 ChildOutcome runImporter(const std::string& exe, const std::string& source, const std::string& dest,
-                         const std::string& previous, std::chrono::milliseconds timeout) {
+                         const std::string& previous, std::chrono::milliseconds timeout,
+                         const std::atomic<bool>* cancel) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         fail(source, "impossibile avviare il lettore Jet: " + errnoText(errno));
@@ -126,17 +128,19 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
 
     ChildOutcome outcome;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    auto remainingMs = [&] {
+    const auto cancelled = [cancel] { return cancel && cancel->load(); };
+    auto remainingMs = [&]() -> long long {
+        if (cancelled()) return 0;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        return left.count() > 0 ? left.count() : 0;
+        return left.count() > 0 ? static_cast<long long>(left.count()) : 0;
     };
     // Collect stderr until the child closes it; keep only its tail.
     bool open = true;
     char buf[4096];
     while (open && remainingMs() > 0) {
         pollfd p{fds[0], POLLIN, 0};
-        const int n = poll(&p, 1, static_cast<int>(std::min<long long>(remainingMs(), 1000)));
+        const int n = poll(&p, 1, static_cast<int>(std::min<long long>(remainingMs(), 100)));
         if (n < 0 && errno != EINTR) break;
         if (n <= 0) continue;
         const ssize_t got = read(fds[0], buf, sizeof buf);
@@ -163,7 +167,8 @@ ChildOutcome runImporter(const std::string& exe, const std::string& source, cons
     kill(pid, SIGKILL);
     while (waitpid(pid, &outcome.status, 0) < 0 && errno == EINTR) {
     }
-    outcome.timedOut = true;
+    outcome.timedOut = !cancelled();
+    outcome.cancelled = cancelled();
     return outcome;
 }
 
@@ -186,12 +191,16 @@ std::chrono::milliseconds importTimeout(std::uint64_t size) {
 }
 
 void importInto(const std::string& source, std::uint64_t size, const std::string& tmp,
-                const std::string& previous) {
+                const std::string& previous, const std::atomic<bool>* cancel) {
     const std::string exe = importerPath();
     if (access(exe.c_str(), X_OK) != 0)
         fail(source, "il lettore Jet " + exe + " non è installato" + kReinstall);
     const auto timeout = importTimeout(size);
-    const ChildOutcome out = runImporter(exe, source, tmp, previous, timeout);
+    const ChildOutcome out = runImporter(exe, source, tmp, previous, timeout, cancel);
+    if (out.cancelled) {
+        unlink(tmp.c_str());
+        fail(source, "lettura interrotta");
+    }
     if (out.timedOut) {
         unlink(tmp.c_str());
         fail(source, "la lettura del file Jet ha superato " +
@@ -262,7 +271,7 @@ bool isJetFile(const std::string& path) {
     return sig == "Standard Jet DB" || sig == "Standard ACE DB";
 }
 
-std::string jetCachedCopy(const std::string& path, bool* exact) {
+std::string jetCachedCopy(const std::string& path, bool* exact, const std::atomic<bool>* cancel) {
     std::error_code ec;
     fs::path abs = fs::canonical(path, ec);
     if (ec) abs = fs::absolute(path);
@@ -294,12 +303,12 @@ std::string jetCachedCopy(const std::string& path, bool* exact) {
         const auto started = std::chrono::system_clock::now();
         bool failed = false;
         try {
-            importInto(source, stamp.size, tmp, earlierCopy(dir, prefix));
+            importInto(source, stamp.size, tmp, earlierCopy(dir, prefix), cancel);
         } catch (const DbError&) {
             unlink(tmp.c_str());
             // A read of a file that was being written may fail in any way:
             // only a failure on an unchanged file is the file's.
-            if (stampOf(source) == stamp) throw;
+            if (stampOf(source) == stamp || (cancel && cancel->load())) throw;
             failed = true;
         } catch (...) {
             unlink(tmp.c_str());

@@ -7,6 +7,7 @@
 // folder (cacheDirectory()).
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "data/engine/cache_folder.h"  // cacheDirectory()
@@ -38,7 +39,10 @@ bool isJetFile(const std::string& path);
 // only.
 //
 // The import is stopped after 30 s plus 1 s per MB of file;
-// CORVEX_JETIMPORT_TIMEOUT_MS overrides that bound.
-std::string jetCachedCopy(const std::string& path, bool* exact = nullptr);
+// CORVEX_JETIMPORT_TIMEOUT_MS overrides that bound. It is also stopped, with
+// DbError, soon after `cancel` becomes true (a background refresh that is no
+// longer wanted); nothing is left in the cache then.
+std::string jetCachedCopy(const std::string& path, bool* exact = nullptr,
+                          const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace corvex::db

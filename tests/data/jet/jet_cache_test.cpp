@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "data/engine/copy_refresh.h"
 #include "data/engine/error.h"
 #include "data/engine/jet_cache.h"
 #include "jet_support.h"
@@ -280,6 +281,28 @@ TEST_F(JetCacheImporterFailures, HangIsStoppedAfterTheTimeout) {
     ScopedEnv quick("CORVEX_JETIMPORT_TIMEOUT_MS", "300");
     useImporter("exec sleep 30");
     EXPECT_NE(errorOf(file_).find("ha superato"), std::string::npos);
+}
+
+// A background refresh that is no longer wanted (the desk closed) stops its
+// import instead of waiting for it, and leaves nothing.
+TEST_F(JetCacheImporterFailures, RefreshEndedStopsItsImport) {
+    ScopedEnv slow("CORVEX_JETIMPORT_TIMEOUT_MS", "60000");
+    useImporter("echo started > \"$2\"; exec sleep 60");
+    const fs::path file = data_ / "Whole.mdb";  // whole pages, as a suite file has
+    writeFile(file, std::string("\0\1\0\0Standard Jet DB", 19) + std::string(8192 - 19, '\1'));
+    setMtime(file, std::chrono::hours(1));
+    const auto started = std::chrono::steady_clock::now();
+    {
+        db::CopyRefresh refresh(nullptr, 1);
+        refresh.refreshFile(file.string());
+        // Until the child has begun its copy.
+        while (cacheEntries().empty() &&
+               std::chrono::steady_clock::now() - started < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_FALSE(cacheEntries().empty());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+    EXPECT_TRUE(cacheEntries().empty());
 }
 
 TEST_F(JetCacheImporterFailures, ChildMessageBecomesTheCause) {
