@@ -1,5 +1,6 @@
 #include "desk/server_desk.h"
 
+#include <libpq-fe.h>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QSettings>
 
-#include "data/pg/pg_connection.h"
 #include "data/pg/pg_reader.h"
 #include "data/pg/property.h"
 #include "dialogs/dialoghi.h"
@@ -22,6 +22,18 @@ const QString kProprieta = QStringLiteral("server/proprieta");
 QSettings& preferenze() {
     static QSettings s(QStringLiteral("corvex"), QStringLiteral("corvex"));
     return s;
+}
+
+// Whether the address holds a password (either form libpq takes); one it
+// cannot read is left for the connection to refuse with its own cause.
+bool carriesPassword(const std::string& url) {
+    PQconninfoOption* options = PQconninfoParse(url.c_str(), nullptr);
+    bool password = false;
+    for (PQconninfoOption* o = options; o != nullptr && o->keyword != nullptr; ++o)
+        if (std::string(o->keyword) == "password" && o->val != nullptr && *o->val != '\0')
+            password = true;
+    PQconninfoFree(options);
+    return password;
 }
 
 }  // namespace
@@ -46,7 +58,7 @@ std::string ControllaServer(const std::string& url, const std::string& proprieta
         return "la proprietà \"" + proprieta +
                "\" non è un nome valido (una lettera minuscola, poi lettere minuscole, cifre o "
                "_, al massimo 31 caratteri)";
-    if (pg::urlWithoutPassword(url) != url)
+    if (carriesPassword(url))
         return "la password non va nell'indirizzo: scriverla nel file delle password "
                "(~/.pgpass o quello indicato da PGPASSFILE)";
     return {};
