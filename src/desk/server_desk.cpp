@@ -48,7 +48,7 @@ void ApplicaServer(QSettings& impostazioni) {
     if (url.empty() || !ControllaServer(url, proprieta).empty())
         db::chooseServer(std::nullopt);
     else
-        db::chooseServer(db::ServerChoice{url, proprieta});
+        db::chooseServer(db::ServerChoice{url, proprieta, {}});
 }
 
 std::string ControllaServer(const std::string& url, const std::string& proprieta) {

@@ -57,11 +57,10 @@ void quadro(ReportWriter& out, const std::string& titolo, const filings::Riepilo
     out.line();
 }
 
-}  // namespace
-
-ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io) {
-    const int anno = filings::annoRichiesto(r, io);
-    const Periodo p = filings::periodoAnno(anno);
+// One structure's part: its data, the quarters, the year, the payments; its
+// checks are added to controlli, each after prefisso.
+Struttura bloccoStruttura(ReportWriter& out, int anno, const Periodo& p, Interaction& io,
+                          std::vector<std::string>& tutti, const std::string& prefisso) {
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     std::vector<std::string> controlli = dati.controlli();
     std::vector<filings::Riepilogo> trimestri;
@@ -81,11 +80,7 @@ ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io)
     const filings::Riepilogo annoIntero = dati.riepiloga();
     const Struttura struttura = leggiStruttura();
 
-    ReportWriter out;
     const std::string regola(75, '-');
-    out.line("DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " + p.dal +
-             " AL " + p.al);
-    out.line();
     for (const auto& s : filings::righeStruttura(struttura)) out.line(s);
     out.line(regola);
     for (int q = 1; q <= 4; ++q) {
@@ -108,6 +103,24 @@ ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io)
     out.line(voce("Differenza (riscossa - versata)",
                   importo(annoIntero.totale.riscossa - annoIntero.versatoPeriodo)));
     out.line();
+    for (const auto& c : controlli) tutti.push_back(prefisso + c);
+    return struttura;
+}
+
+}  // namespace
+
+ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io) {
+    const int anno = filings::annoRichiesto(r, io);
+    const Periodo p = filings::periodoAnno(anno);
+    std::vector<std::string> controlli;
+    ReportWriter out;
+    out.line("DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " + p.dal +
+             " AL " + p.al);
+    out.line();
+    // A group filing: one block per structure of the same municipality.
+    filings::perOgniStruttura([&](const std::string& prefisso) {
+        return bloccoStruttura(out, anno, p, io, controlli, prefisso);
+    });
     for (const auto& c : filings::righeControlli(controlli)) out.line(c);
     out.close();
     filings::avvisaControlli(controlli, "Dichiarazione annuale", io);

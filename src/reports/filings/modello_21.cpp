@@ -41,21 +41,18 @@ std::string riga(const std::string& mese, const std::string& primo, const std::s
                      padRight(left(riferimento, 25), 25) + padLeft(versato, 13));
 }
 
-}  // namespace
-
-ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
-    const int anno = filings::annoRichiesto(r, io);
-    const Periodo p = filings::periodoAnno(anno);
+// One structure's account: its data, the months, the totals, the notes and
+// its operator's signature block; its checks are added to tutti, each after
+// prefisso.
+Struttura bloccoStruttura(ReportWriter& out, const ReportRequest& r, int anno, const Periodo& p,
+                          Interaction& io, std::vector<std::string>& tutti,
+                          const std::string& prefisso) {
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     const std::vector<std::string> controlli = dati.controlli();
     const filings::Riepilogo annoIntero = dati.riepiloga();
     const Struttura struttura = leggiStruttura();
 
-    ReportWriter out;
     const std::string regola(101, '-');
-    out.line("MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " +
-             p.dal + " AL " + p.al);
-    out.line();
     for (const auto& s : filings::righeStruttura(struttura)) out.line(s);
     out.line();
     out.line(regola);
@@ -121,6 +118,24 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
                                             : " - C.F. " + trim(struttura.codiceFiscaleGestore)));
     out.line();
     out.line("Firma ________________________________");
+    for (const auto& c : controlli) tutti.push_back(prefisso + c);
+    return struttura;
+}
+
+}  // namespace
+
+ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
+    const int anno = filings::annoRichiesto(r, io);
+    const Periodo p = filings::periodoAnno(anno);
+    std::vector<std::string> controlli;
+    ReportWriter out;
+    out.line("MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " +
+             p.dal + " AL " + p.al);
+    out.line();
+    // A group filing: one account per structure of the same municipality.
+    filings::perOgniStruttura([&](const std::string& prefisso) {
+        return bloccoStruttura(out, r, anno, p, io, controlli, prefisso);
+    });
     out.close();
     filings::avvisaControlli(controlli, "Modello 21", io);
     io.showPrintMenu();
