@@ -315,6 +315,15 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             err << kProgram << ": " << e.what() << '\n';
             return DataError;
         }
+        // Several properties make one group filing: only the yearly declarations.
+        if (server && server->group.size() > 1 &&
+            std::string(inv.entry->name) != "annual-declaration" &&
+            std::string(inv.entry->name) != "modello-21") {
+            err << kProgram
+                << ": più di una --property vale solo per annual-declaration e "
+                   "modello-21 (una dichiarazione per le strutture di un comune)\n";
+            return BadArguments;
+        }
         return runReport(inv, out, err, {}, render);
     }
     if (args[0] == "demo") return runDemo(rest, out, err);

@@ -1,5 +1,6 @@
 #include "cli/report_args.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
@@ -123,7 +124,7 @@ std::string completeDate(const std::string& typed, const std::string& option) {
 
 std::optional<db::ServerChoice> takeServerOptions(std::vector<std::string>& args) {
     std::optional<std::string> url, property;
-    std::vector<std::string> kept;
+    std::vector<std::string> kept, group;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
@@ -139,9 +140,14 @@ std::optional<db::ServerChoice> takeServerOptions(std::vector<std::string>& args
             if (i + 1 >= args.size()) throw UsageError(name + " richiede un valore");
             value = args[++i];
         }
-        auto& slot = name == "--db" ? url : property;
-        if (slot) throw UsageError(name + " indicata due volte");
-        slot = *value;
+        if (name == "--property") {
+            // Several: a group filing (one declaration for the structures).
+            if (property) group.push_back(*property);
+            property = *value;
+            continue;
+        }
+        if (url) throw UsageError(name + " indicata due volte");
+        url = *value;
     }
     args = kept;
     if (!url && !property) {
@@ -158,7 +164,14 @@ std::optional<db::ServerChoice> takeServerOptions(std::vector<std::string>& args
         throw UsageError("--property: \"" + *property +
                          "\" non è un nome valido (una lettera minuscola, poi lettere minuscole, "
                          "cifre o _, al massimo 31 caratteri)");
-    return db::ServerChoice{*url, *property};
+    if (!group.empty()) group.push_back(*property);
+    for (const auto& p : group) {
+        if (!pg::validPropertyName(p))
+            throw UsageError("--property: \"" + p + "\" non è un nome valido");
+        if (std::count(group.begin(), group.end(), p) > 1)
+            throw UsageError("--property: \"" + p + "\" indicata due volte");
+    }
+    return db::ServerChoice{*url, group.empty() ? *property : group.front(), group};
 }
 
 ReportInvocation parseReportArgs(const std::vector<std::string>& args) {
@@ -320,7 +333,9 @@ std::string commonOptionsUsage() {
     text += "    " + helpLine("--db URL", "read the data from this PostgreSQL server (libpq URL;") +
             "\n                        passwords from PGPASSFILE); CORVEX_DB otherwise\n";
     text += "    " + helpLine("--property NAME", "the property (data folder) synced there;") +
-            "\n                        CORVEX_PROPERTY otherwise\n";
+            "\n                        CORVEX_PROPERTY otherwise; annual-declaration and\n"
+            "                        modello-21 take it several times (one declaration for\n"
+            "                        the structures of one municipality)\n";
     return text;
 }
 

@@ -7,8 +7,10 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QSettings>
+
 #include <cstdlib>
 #include <system_error>
+#include "desk/server_desk.h"
 
 namespace corvex::desk {
 
@@ -101,6 +103,7 @@ bool EntraNellaCartellaDati() {
     QSettings impostazioni(QStringLiteral("corvex"), QStringLiteral("corvex"));
     const char* scegli = std::getenv("CORVEX_CHOOSE_FOLDER");
     const bool sceltaRichiesta = scegli != nullptr && *scegli != '\0' && *scegli != '0';
+    ApplicaServer(impostazioni);
     return EntraNellaCartellaDati(impostazioni, sceltaRichiesta, chiediConDialogo);
 }
 

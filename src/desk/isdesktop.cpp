@@ -18,6 +18,7 @@
 #include "data/engine/error.h"
 #include "desk/pannello_righe.h"
 #include "desk/qt_interaction.h"
+#include "desk/server_desk.h"
 #include "dialogs/dialoghi.h"
 #include "dialogs/tastiera.h"
 #include "dialogs/testo_qt.h"
@@ -111,6 +112,12 @@ ISDeskTop::ISDeskTop(ServiziDesk servizi, QWidget* parent)
     trend_->setObjectName(QStringLiteral("menu3"));
     connect(trend_, &QAction::triggered, this, [this] {
         if (!running_) andamento_();
+    });
+    // The server the reports read from (empty: the data folder).
+    QAction* server = menuBar()->addAction(QStringLiteral("&Server"));
+    server->setObjectName(QStringLiteral("menu4"));
+    connect(server, &QAction::triggered, this, [this] {
+        if (!running_) ScegliServer(this);
     });
     menuBar()->installEventFilter(this);
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);

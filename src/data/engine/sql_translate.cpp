@@ -483,6 +483,11 @@ class Translator {
     }
 
     std::string serverCall(const Node& n) {
+        // Instr(text, '*'): a sought text of digits, blanks and signs is its
+        // own folded form and no other character folds to one of its
+        // characters, so the text need not be folded.
+        if (sameName(n.name, "instr") && n.args.size() == 2 && plainParam(*n.args[1]))
+            return "strpos(" + asText(*n.args[0]) + ", " + expr(*n.args[1]) + ")::bigint";
         const bool aggregate = isAggregateName(n.name);
         const bool minMax = sameName(n.name, "min") || sameName(n.name, "max");
         std::string name;

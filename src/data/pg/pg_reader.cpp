@@ -43,7 +43,7 @@ const std::optional<ServerChoice>& chosenServer() {
 std::optional<ServerChoice> serverFromEnvironment() {
     std::string url = envValue("CORVEX_DB"), property = envValue("CORVEX_PROPERTY");
     if (url.empty() && property.empty()) return std::nullopt;
-    return ServerChoice{url, property};
+    return ServerChoice{url, property, {}};
 }
 
 bool databaseExists(const std::string& name) {
@@ -51,6 +51,12 @@ bool databaseExists(const std::string& name) {
         return reader->file(name) != nullptr;
     std::error_code ec;
     return std::filesystem::is_regular_file(resolveFileName(name), ec);
+}
+
+std::vector<std::string> groupProperties() {
+    const auto& c = chosenServer();
+    if (!c || c->group.size() < 2 || !pg::activeReader()) return {};
+    return c->group;
 }
 
 }  // namespace corvex::db
@@ -477,6 +483,25 @@ void beginRun() {
         setDataFileReader(&readFromServer);
     }
     ++r.depth;
+}
+
+PropertyScope::PropertyScope(const std::string& property) {
+    if (!db::chosenServer()) throw DbError("", "", "nessun server scelto");
+    db::ServerChoice choice = *db::chosenServer();
+    choice.property = property;
+    auto reader = std::make_shared<Reader>(choice);
+    Run& r = run();
+    std::lock_guard lock(r.mutex);
+    previous_ = std::move(r.reader);
+    r.reader = std::move(reader);
+}
+
+PropertyScope::~PropertyScope() {
+    std::shared_ptr<Reader> closing;
+    Run& r = run();
+    std::lock_guard lock(r.mutex);
+    closing = std::move(r.reader);
+    r.reader = std::move(previous_);
 }
 
 void endRun() {

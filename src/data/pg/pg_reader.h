@@ -27,6 +27,9 @@ namespace corvex::db {
 struct ServerChoice {
     std::string url;       // as libpq takes it
     std::string property;  // e.g. "hotel_mare"
+    // A group filing's properties, the first being `property` (several
+    // structures of one municipality in one declaration); empty otherwise.
+    std::vector<std::string> group;
 };
 
 // The server the report runs of this process read from (nullopt: the folder).
@@ -38,6 +41,10 @@ std::optional<ServerChoice> serverFromEnvironment();
 // Whether a database file is there to open: on the server during a run that
 // reads from one, else in the folder (matched without regard to case).
 bool databaseExists(const std::string& name);
+
+// The properties of a group filing chosen for this run (at least two), else
+// empty.
+std::vector<std::string> groupProperties();
 
 }  // namespace corvex::db
 
@@ -106,5 +113,18 @@ void endRun();
 // Files a report writes in the current directory even on a server: the guest
 // snapshot SchClienti.mdb and hidden temporary files.
 bool staysLocal(const std::string& name);
+
+// While it lives, the run reads another property of the same server (its
+// own transaction); the previous one comes back at its end.
+class PropertyScope {
+  public:
+    explicit PropertyScope(const std::string& property);
+    ~PropertyScope();
+    PropertyScope(const PropertyScope&) = delete;
+    PropertyScope& operator=(const PropertyScope&) = delete;
+
+  private:
+    std::shared_ptr<Reader> previous_;
+};
 
 }  // namespace corvex::pg

@@ -6,11 +6,13 @@
 #include <utility>
 
 #include "common/dates.h"
+#include "common/errors.h"
 #include "common/numfmt.h"
 #include "common/text.h"
 #include "data/engine/database.h"
 #include "data/fiscal.h"
 #include "data/hotel.h"
+#include "data/pg/pg_reader.h"
 #include "reports/tax/dettaglio_imposta.h"
 #include "reports/tax/registro.h"
 
@@ -498,6 +500,27 @@ std::int64_t primoDelMese(int anno, int mese) {
     }
     const std::string t = (mese < 10 ? "01/0" : "01/") + str(mese) + "/" + str(anno);
     return NumeroGiorno(t).value_or(0);
+}
+
+void perOgniStruttura(const std::function<Struttura(const std::string& prefisso)>& blocco) {
+    const std::vector<std::string> gruppo = db::groupProperties();
+    if (gruppo.empty()) {
+        blocco("");
+        return;
+    }
+    std::string comune;
+    for (std::size_t i = 0; i < gruppo.size(); ++i) {
+        pg::PropertyScope proprieta(gruppo[i]);
+        const std::string c = trim(blocco(gruppo[i] + ": ").comune);
+        if (i == 0) {
+            comune = c;
+        } else if (!equalsNoCase(c, comune)) {
+            throw ReportError("dichiarazione di gruppo: la proprietà " + gruppo[i] +
+                              " è nel comune \"" + cp1252ToUtf8(c) + "\", la proprietà " +
+                              gruppo[0] + " in \"" + cp1252ToUtf8(comune) +
+                              "\"; una dichiarazione vale per un solo comune");
+        }
+    }
 }
 
 }  // namespace corvex::filings

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -137,6 +138,13 @@ std::int64_t giornoSql(const std::string& yyyymmdd);
 // The filings' standard closing: prints the checks (or that all is in order)
 // on the report and sends each one to io.warn.
 std::vector<std::string> righeControlli(const std::vector<std::string>& controlli);
+
+// Runs blocco once on the data in use; for a group filing on a server
+// (several --property), once per property on that property's data, each
+// structure checked to be in the first one's municipality (else a
+// ReportError). blocco gets the prefix of its checks ("" or "mare: ") and
+// returns its structure.
+void perOgniStruttura(const std::function<Struttura(const std::string& prefisso)>& blocco);
 // All the checks in one warning (the desk shows one box, the command line
 // one block on stderr); nothing when there are none.
 void avvisaControlli(const std::vector<std::string>& controlli, const std::string& titolo,

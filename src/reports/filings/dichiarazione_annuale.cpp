@@ -143,11 +143,11 @@ xlsx::Foglio foglio(int anno, const std::vector<std::string>& titolo,
     return f;
 }
 
-}  // namespace
-
-ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io) {
-    const int anno = filings::annoRichiesto(r, io);
-    const Periodo p = filings::periodoAnno(anno);
+// One structure's part: its data, the quarters, the year, the payments; its
+// checks are added to controlli, each after prefisso.
+Struttura bloccoStruttura(ReportWriter& out, xlsx::Foglio& sheet, int anno, const Periodo& p,
+                          Interaction& io, std::vector<std::string>& tutti,
+                          const std::string& prefisso) {
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     std::vector<std::string> controlli = dati.controlli();
     std::vector<filings::Riepilogo> trimestri;
@@ -167,11 +167,7 @@ ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io)
     const filings::Riepilogo annoIntero = dati.riepiloga();
     const Struttura struttura = leggiStruttura();
 
-    ReportWriter out;
     const std::string regola(75, '-');
-    out.line("DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " + p.dal +
-             " AL " + p.al);
-    out.line();
     for (const auto& s : filings::righeStruttura(struttura)) out.line(s);
     out.line(regola);
     for (int q = 1; q <= 4; ++q) {
@@ -194,13 +190,48 @@ ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io)
     out.line(voce("Differenza (riscossa - versata)",
                   importo(annoIntero.totale.riscossa - annoIntero.versatoPeriodo)));
     out.line();
+    for (const auto& c : controlli) tutti.push_back(prefisso + c);
+
+    // The sheet: the first structure's table under the report's title; a
+    // group's further structures follow below it, each under its own data.
+    std::vector<std::string> titolo = filings::righeStruttura(struttura);
+    xlsx::Foglio f = foglio(anno, titolo, trimestri, annoIntero);
+    if (sheet.intestazione.empty()) {
+        titolo.insert(titolo.begin(), sheet.titolo.begin(), sheet.titolo.end());
+        f.titolo = titolo;
+        sheet = std::move(f);
+    } else {
+        sheet.righe.emplace_back();
+        for (const auto& s : titolo) sheet.righe.push_back({Cella::testo(s)});
+        std::vector<Cella> intestazione;
+        for (const auto& h : f.intestazione) intestazione.push_back(Cella::testo(h));
+        sheet.righe.push_back(std::move(intestazione));
+        for (auto& r : f.righe) sheet.righe.push_back(std::move(r));
+    }
+    return struttura;
+}
+
+}  // namespace
+
+ReportResult StampaDichiarazioneAnnuale(const ReportRequest& r, Interaction& io) {
+    const int anno = filings::annoRichiesto(r, io);
+    const Periodo p = filings::periodoAnno(anno);
+    std::vector<std::string> controlli;
+    ReportWriter out;
+    const std::string intestazione = "DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " +
+                                     str(anno) + " DAL " + p.dal + " AL " + p.al;
+    out.line(intestazione);
+    xlsx::Foglio sheet;
+    sheet.titolo = {intestazione};
+    out.line();
+    // A group filing: one block per structure of the same municipality.
+    filings::perOgniStruttura([&](const std::string& prefisso) {
+        return bloccoStruttura(out, sheet, anno, p, io, controlli, prefisso);
+    });
     for (const auto& c : filings::righeControlli(controlli)) out.line(c);
     out.close();
     filings::avvisaControlli(controlli, "Dichiarazione annuale", io);
-    std::vector<std::string> titolo = {"DICHIARAZIONE ANNUALE IMPOSTA DI SOGGIORNO ANNO " +
-                                       str(anno) + " DAL " + p.dal + " AL " + p.al};
-    for (const auto& s : filings::righeStruttura(struttura)) titolo.push_back(s);
-    io.offerSheet(foglio(anno, titolo, trimestri, annoIntero));
+    io.offerSheet(sheet);
     io.showPrintMenu();
     return {};
 }

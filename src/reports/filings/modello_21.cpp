@@ -42,11 +42,12 @@ std::string riga(const std::string& mese, const std::string& primo, const std::s
                      padRight(left(riferimento, 25), 25) + padLeft(versato, 13));
 }
 
-}  // namespace
-
-ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
-    const int anno = filings::annoRichiesto(r, io);
-    const Periodo p = filings::periodoAnno(anno);
+// One structure's account: its data, the months, the totals, the notes and
+// its operator's signature block, in the report file and in the sheet; its
+// checks are added to tutti, each after prefisso.
+Struttura bloccoStruttura(ReportWriter& out, xlsx::Foglio& foglio, const ReportRequest& r, int anno,
+                          const Periodo& p, Interaction& io, std::vector<std::string>& tutti,
+                          const std::string& prefisso) {
     const filings::DatiImposta dati = filings::DatiImposta::leggi(p, "", "ZZZZZZ", &io);
     const std::vector<std::string> controlli = dati.controlli();
     const filings::Riepilogo annoIntero = dati.riepiloga();
@@ -54,21 +55,25 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
 
     // The sheet follows the report row by row; the documents' type and
     // numbers have columns of their own so that the numbers are numbers.
+    // A group's further structures follow the first one's table in the same
+    // sheet, each under its own data and column headings.
     using xlsx::Cella;
-    xlsx::Foglio foglio;
-    foglio.nome = "Modello 21 " + str(anno);
-    foglio.titolo = {"MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) +
-                     " DAL " + p.dal + " AL " + p.al};
-    for (const auto& s : filings::righeStruttura(struttura)) foglio.titolo.push_back(s);
-    foglio.intestazione = {"Mese",     "Tipo doc.",  "Dal doc.",    "Al doc.",
-                           "Riscosso", "Versato il", "Riferimento", "Versato"};
+    const std::vector<std::string> intestazione = {"Mese",        "Tipo doc.", "Dal doc.",
+                                                   "Al doc.",     "Riscosso",  "Versato il",
+                                                   "Riferimento", "Versato"};
     auto& celle = foglio.righe;
+    if (foglio.intestazione.empty()) {
+        for (const auto& s : filings::righeStruttura(struttura)) foglio.titolo.push_back(s);
+        foglio.intestazione = intestazione;
+    } else {
+        celle.emplace_back();
+        for (const auto& s : filings::righeStruttura(struttura)) celle.push_back({Cella::testo(s)});
+        std::vector<Cella> h;
+        for (const auto& t : intestazione) h.push_back(Cella::testo(t));
+        celle.push_back(std::move(h));
+    }
 
-    ReportWriter out;
     const std::string regola(101, '-');
-    out.line("MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " +
-             p.dal + " AL " + p.al);
-    out.line();
     for (const auto& s : filings::righeStruttura(struttura)) out.line(s);
     out.line();
     out.line(regola);
@@ -168,6 +173,29 @@ ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
                                         : " - C.F. " + trim(struttura.codiceFiscaleGestore)));
     nota();
     nota("Firma ________________________________");
+    for (const auto& c : controlli) tutti.push_back(prefisso + c);
+    return struttura;
+}
+
+}  // namespace
+
+ReportResult StampaModello21(const ReportRequest& r, Interaction& io) {
+    const int anno = filings::annoRichiesto(r, io);
+    const Periodo p = filings::periodoAnno(anno);
+    std::vector<std::string> controlli;
+    ReportWriter out;
+    const std::string intestazione =
+        "MODELLO 21 - CONTO DELLA GESTIONE IMPOSTA DI SOGGIORNO ANNO " + str(anno) + " DAL " +
+        p.dal + " AL " + p.al;
+    out.line(intestazione);
+    out.line();
+    xlsx::Foglio foglio;
+    foglio.nome = "Modello 21 " + str(anno);
+    foglio.titolo = {intestazione};
+    // A group filing: one account per structure of the same municipality.
+    filings::perOgniStruttura([&](const std::string& prefisso) {
+        return bloccoStruttura(out, foglio, r, anno, p, io, controlli, prefisso);
+    });
     out.close();
     filings::avvisaControlli(controlli, "Modello 21", io);
     io.offerSheet(foglio);

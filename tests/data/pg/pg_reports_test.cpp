@@ -123,6 +123,60 @@ TEST_F(PgReports, DemoReportsGiveTheFolderBytes) {
     expectSameReports({{"summary", "--from", "01/02/2025", "--to", "28/02/2025"}});
 }
 
+// Two structures of one municipality in one declaration: the yearly reports
+// take several --property values and print one block per structure.
+TEST_F(PgReports, GroupFilingsPrintOneBlockPerStructure) {
+    test::ScopedEnv now("CORVEX_NOW", "31/12/2025");
+    demo::generate(".", {demo::Size::Small, 1});
+    sync("mare");
+    demo::generate("monte", {demo::Size::Small, 2});
+    fs::current_path("monte");
+    sync("monte");
+    fs::current_path("..");
+    const std::vector<std::string> both = {"--db", url_,         "--property",
+                                           "mare", "--property", "monte"};
+    auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    struct Row {
+        const char* report;
+        const char* title;
+        const char* perBlock;
+    };
+    for (const Row& row : {Row{"annual-declaration", "DICHIARAZIONE ANNUALE", "TOTALE ANNO 2025"},
+                           Row{"modello-21", "MODELLO 21", "Firma ____"}}) {
+        std::vector<std::string> args = {row.report, "--year", "2025"};
+        const Outcome single = onServer(args, "monte");
+        args.insert(args.end(), both.begin(), both.end());
+        const Outcome group = report(empty_, args);
+        ASSERT_EQ(group.code, 0) << group.err;
+        EXPECT_EQ(count(group.report, row.title), 1u) << row.report;
+        EXPECT_EQ(count(group.report, row.perBlock), 2u) << row.report;
+        // The second block is the second structure's own.
+        const std::string block = single.report.substr(single.report.find("\r\n\r\n") + 4, 400);
+        EXPECT_NE(group.report.find(block), std::string::npos) << row.report;
+    }
+    std::vector<std::string> other = {"summary"};
+    other.insert(other.end(), both.begin(), both.end());
+    EXPECT_EQ(report(empty_, other).code, 2);
+    // Structures of different municipalities make no declaration.
+    pg::Connection conn(url_);
+    pg::Result t = conn.exec(
+        "SELECT nome_pg FROM corvex_monte.corvex_tabelle WHERE file = 'IdSDichiarazioni.mdb' AND "
+        "tabella = 'Struttura'");
+    ASSERT_EQ(t.rows(), 1);
+    conn.exec("UPDATE corvex_monte." + pg::quoteIdent(t.value(0, 0)) +
+              " SET \"Comune\" = 'Altrove'");
+    std::vector<std::string> args = {"annual-declaration", "--year", "2025"};
+    args.insert(args.end(), both.begin(), both.end());
+    const Outcome r = report(empty_, args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("una dichiarazione vale per un solo comune"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_empty(empty_));
+}
+
 TEST_F(PgReports, JetFixtureGivesTheFolderBytes) {
     const char* shared = std::getenv("CORVEX_SHARED_DIR");
     const fs::path fixture =
