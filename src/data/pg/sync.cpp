@@ -617,10 +617,26 @@ void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDe
     if (documentKey) index({de, td, nd, co});
     std::vector<std::string_view> keys(std::begin(db::kDateColumns), std::end(db::kDateColumns));
     keys.insert(keys.end(), {"CodiceCliente", "NumeroProgressivo", "NumeroCamera", "NCamera"});
+    // The arrival and charge date indexes carry the columns the reports test
+    // next to those dates, so a day's rows failing them (arrivals of the
+    // last weeks that left before the day, other charges) are passed over
+    // in the index without reading the table.
+    auto withColumns = [&](const std::string& first, std::initializer_list<std::string_view> more) {
+        std::vector<std::string> on{first};
+        for (std::string_view m : more)
+            if (std::string name = find(m); !name.empty()) on.push_back(name);
+        return on;
+    };
     for (std::string_view k : keys) {
         const std::string name = find(k);
         if (name.empty() || (documentKey && name == de)) continue;
-        index({name});
+        if (k == "DataArrivo")
+            index(withColumns(name, {"DataPartenza", "DataPartenzaReale", "Partito"}));
+        else if (k == "DataAddebito")
+            index(withColumns(name,
+                              {"NumeroHotel", "NumeroCamera", "VoceAddebito", "CodiceCliente"}));
+        else
+            index({name});
     }
 }
 
