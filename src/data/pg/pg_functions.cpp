@@ -214,4 +214,12 @@ std::string functionsSql() {
     return sql;
 }
 
+std::string longestStaySql(const std::string& table, const std::string& arrival,
+                           const std::string& departure) {
+    return "SELECT CASE WHEN count(*) > count(s) THEN -1 ELSE coalesce(max(s), 0) END FROM "
+           "(SELECT corvex_fn.days(" +
+           departure + ") - corvex_fn.days(" + arrival + ") AS s FROM " + table + " WHERE " +
+           departure + " > " + arrival + " COLLATE \"C\") AS spans";
+}
+
 }  // namespace corvex::pg

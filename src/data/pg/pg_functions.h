@@ -15,4 +15,10 @@ std::string functionsSql();
 std::string sortKey(std::string_view cp1252);
 std::string foldedText(std::string_view cp1252);
 
+// One number: the longest stay in days over the rows of `table` whose
+// departure comes after their arrival (in byte order), -1 when one of them
+// lacks real dates. Table and columns are given quoted for the server.
+std::string longestStaySql(const std::string& table, const std::string& arrival,
+                           const std::string& departure);
+
 }  // namespace corvex::pg

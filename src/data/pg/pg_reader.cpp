@@ -237,6 +237,15 @@ Reader::Reader(const db::ServerChoice& choice)
                     {utf8ToCp1252(t.value(row, 3)),
                      db::sql::typeOfDeclared(t.isNull(row, 4) ? "" : t.value(row, 4))});
         }
+        if (conn_.execParams("SELECT to_regclass($1) IS NOT NULL", {s + ".corvex_intervalli"})
+                .value(0, 0) == "t") {
+            Result spans =
+                conn_.exec("SELECT nome_pg, colonna, giorni FROM " + s + ".corvex_intervalli");
+            for (int row = 0; row < spans.rows(); ++row)
+                storedSpans_.emplace(s + "." + quoteIdent(spans.value(row, 0)) + '\x1f' +
+                                         folded(utf8ToCp1252(spans.value(row, 1))),
+                                     std::atol(std::string(spans.value(row, 2)).c_str()));
+        }
         Result names = conn_.exec("SELECT nome FROM " + s + ".corvex_file");
         for (int row = 0; row < names.rows(); ++row) {
             std::string name(names.value(row, 0));
@@ -355,20 +364,24 @@ const db::sql::TableInfo* Reader::table(const File& f, const std::string& name) 
 
 // Per departure column, the longest stay in days over the rows whose
 // departure comes after their arrival (in byte order, as the translation's
-// bound needs); a row among them without real dates leaves it unknown.
+// bound needs); a row among them without real dates leaves it unknown. The
+// sync stores the figure with each table it sends; a table sent by a sync
+// that did not has it worked out here (a full pass over the table).
 void Reader::readSpans(db::sql::TableInfo& info) {
     const db::sql::ColumnInfo* arrival = info.column("DataArrivo");
     if (!arrival) return;
     for (const char* d : {"DataPartenza", "DataPartenzaReale"}) {
         const db::sql::ColumnInfo* departure = info.column(d);
         if (!departure) continue;
-        const std::string a = db::sqliteName(arrival->name), x = db::sqliteName(departure->name);
-        Result r = conn_.exec(
-            "SELECT CASE WHEN count(*) > count(s) THEN -1 ELSE coalesce(max(s), 0) END FROM "
-            "(SELECT corvex_fn.days(" +
-            x + ") - corvex_fn.days(" + a + ") AS s FROM " + info.physical + " WHERE " + x + " > " +
-            a + " COLLATE \"C\") AS spans");
-        const long span = r.rows() == 1 ? std::atol(std::string(r.value(0, 0)).c_str()) : -1;
+        long span = -1;
+        auto stored = storedSpans_.find(info.physical + '\x1f' + folded(departure->name));
+        if (stored != storedSpans_.end()) {
+            span = stored->second;
+        } else {
+            Result r = conn_.exec(longestStaySql(info.physical, db::sqliteName(arrival->name),
+                                                 db::sqliteName(departure->name)));
+            if (r.rows() == 1) span = std::atol(std::string(r.value(0, 0)).c_str());
+        }
         if (span >= 0) info.spans[folded(departure->name)] = span;
     }
 }

@@ -100,6 +100,9 @@ class Reader {
     std::unordered_map<std::string, std::optional<std::string>> textCache_;
     std::unordered_map<std::string, std::unique_ptr<Prepared>> prepared_;
     std::set<std::string> spansRead_;  // physical tables
+    // The spans the sync stored: physical table '\x1f' folded departure
+    // column -> days (-1: unknown).
+    std::map<std::string, long> storedSpans_;
     int statements_ = 0;
     bool byteOrder_ = false;
 };

@@ -348,6 +348,7 @@ class Sync {
     void copyRows(SqliteFile& f, const std::string& table, const std::vector<ColumnDef>& cols,
                   const std::string& physical);
     void createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols);
+    void storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols);
     void dropTable(const std::string& key, const std::string& table);
     void createFunctions();
     void retire(const std::string& physical);
@@ -398,6 +399,10 @@ void Sync::prepareSchema() {
                    q("corvex_sync") + " VALUES (" + std::to_string(kLayoutVersion) +
                    ", 0, NULL, NULL)");
     }
+    // The stays' spans, worked out once here rather than by every report.
+    conn_.exec("CREATE TABLE IF NOT EXISTS " + q("corvex_intervalli") +
+               " (nome_pg text, colonna text, giorni bigint NOT NULL, PRIMARY KEY (nome_pg, "
+               "colonna))");
     createFunctions();
 }
 
@@ -446,6 +451,7 @@ void Sync::dropRetired() {
         conn_.exec("SAVEPOINT corvex_scarto; SET LOCAL lock_timeout = '200ms'");
         try {
             conn_.exec("DROP TABLE IF EXISTS " + q(t));
+            conn_.execParams("DELETE FROM " + q("corvex_intervalli") + " WHERE nome_pg = $1", {t});
             conn_.execParams("DELETE FROM " + q("corvex_scarti") + " WHERE nome_pg = $1", {t});
             conn_.exec("RELEASE SAVEPOINT corvex_scarto");
         } catch (const db::DbError&) {
@@ -536,6 +542,7 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
         copyRows(f, table, cols, physical);
         createIndexes(physical, cols);
         conn_.exec("ANALYZE " + q(physical));
+        storeSpans(physical, cols);
         conn_.execParams("INSERT INTO " + q("corvex_tabelle") +
                              " VALUES ($1, $2, $3, $4) ON CONFLICT (file, tabella) DO UPDATE SET "
                              "nome_pg = excluded.nome_pg, firma = excluded.firma",
@@ -631,10 +638,47 @@ void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDe
     if (documentKey) index({de, td, nd, co});
     std::vector<std::string_view> keys(std::begin(db::kDateColumns), std::end(db::kDateColumns));
     keys.insert(keys.end(), {"CodiceCliente", "NumeroProgressivo", "NumeroCamera", "NCamera"});
+    // The arrival and charge date indexes carry the columns the reports test
+    // next to those dates, so a day's rows failing them (arrivals of the
+    // last weeks that left before the day, other charges) are passed over
+    // in the index without reading the table.
+    auto withColumns = [&](const std::string& first, std::initializer_list<std::string_view> more) {
+        std::vector<std::string> on{first};
+        for (std::string_view m : more)
+            if (std::string name = find(m); !name.empty()) on.push_back(name);
+        return on;
+    };
     for (std::string_view k : keys) {
         const std::string name = find(k);
         if (name.empty() || (documentKey && name == de)) continue;
-        index({name});
+        if (k == "DataArrivo")
+            index(withColumns(name, {"DataPartenza", "DataPartenzaReale", "Partito"}));
+        else if (k == "DataAddebito")
+            index(withColumns(name,
+                              {"NumeroHotel", "NumeroCamera", "VoceAddebito", "CodiceCliente"}));
+        else
+            index({name});
+    }
+}
+
+// The longest stay per departure column of a table with arrivals, as the
+// reports bound their presence tests by it.
+void Sync::storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols) {
+    auto find = [&](std::string_view want) -> std::string {
+        for (const auto& c : cols) {
+            if (equalsNoCase(utf8ToCp1252(c.name), want)) return c.name;
+        }
+        return {};
+    };
+    const std::string arrival = find("DataArrivo");
+    if (arrival.empty()) return;
+    for (std::string_view d : {"DataPartenza", "DataPartenzaReale"}) {
+        const std::string departure = find(d);
+        if (departure.empty()) continue;
+        Result r =
+            conn_.exec(longestStaySql(q(physical), quoteIdent(arrival), quoteIdent(departure)));
+        conn_.execParams("INSERT INTO " + q("corvex_intervalli") + " VALUES ($1, $2, $3)",
+                         {physical, departure, std::string(r.value(0, 0))});
     }
 }
 
