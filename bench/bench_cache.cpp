@@ -19,6 +19,7 @@
 #include <string>
 
 #include "../tests/support/jet_edit.h"
+#include "bench_support.h"
 #include "data/engine/copy_cache.h"
 #include "data/engine/jet_cache.h"
 #include "reports/reports.h"
@@ -26,19 +27,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class Silent : public corvex::Interaction {
-  public:
-    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
-                                   const std::string& def) override {
-        return def;
-    }
-    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
-        return def;
-    }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
 
 fs::path shared() {
     const char* env = std::getenv("CORVEX_SHARED_DIR");
@@ -114,7 +102,7 @@ corvex::ReportResult run(Report report, const char* dal, const char* al) {
     corvex::ReportRequest r;
     r.dal = dal;
     r.al = al;
-    Silent io;
+    corvex::bench::SilentIo io;
     return report(r, io);
 }
 

@@ -20,25 +20,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // Answers the year 2025, 7 nights at most, 14 years at least and the
-// default file; keeps the checks to itself.
-class Silent : public corvex::Interaction {
-  public:
-    std::optional<std::string> ask(const std::string& key, const std::string&, const std::string&,
-                                   const std::string& def) override {
-        if (key == corvex::question::kYear) return "2025";
-        if (key == corvex::question::kMaxNights) return "7";
-        if (key == corvex::question::kMinAge) return "14";
-        return def;
-    }
-    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
-        return def;
-    }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
-
 void run(benchmark::State& state, corvex::bench::Routine report, const char* dal, const char* al) {
-    Silent io;
+    corvex::bench::SilentIo io;
+    io.answers = {{corvex::question::kYear, "2025"},
+                  {corvex::question::kMaxNights, "7"},
+                  {corvex::question::kMinAge, "14"}};
     corvex::bench::timeReport(state, "filings", report, dal, al, io);
 }
 
@@ -63,7 +49,10 @@ void BM_StaysExportOneYear(benchmark::State& s) {
 }
 // The figures of the desk's "Andamento" window for the year.
 void BM_ChartYear(benchmark::State& s) {
-    Silent io;
+    corvex::bench::SilentIo io;
+    io.answers = {{corvex::question::kYear, "2025"},
+                  {corvex::question::kMaxNights, "7"},
+                  {corvex::question::kMinAge, "14"}};
     corvex::bench::timeReport(
         s, "filings",
         [](const corvex::ReportRequest&, corvex::Interaction&) {

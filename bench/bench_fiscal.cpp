@@ -19,20 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Answers every question: counter 0 (all), complete register, all sections.
-class Silent : public corvex::Interaction {
-  public:
-    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
-                                   const std::string&) override {
-        return "0";
-    }
-    bool confirm(const std::string& key, const std::string&, const std::string&, bool) override {
-        return key == corvex::question::kComplete;
-    }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
-
 corvex::ReportRequest request(bool year) {
     corvex::ReportRequest r;
     r.dal = year ? "01/01/2025" : "01/08/2025";
@@ -45,7 +31,11 @@ template <corvex::ReportResult (*Report)(const corvex::ReportRequest&, corvex::I
 void run(benchmark::State& state) {
     corvex::bench::enterLinkedFolder("fiscal");
     const corvex::ReportRequest r = request(state.range(0) == 1);
-    Silent io;
+    // Counter 0 (all), complete register, all sections.
+    corvex::bench::SilentIo io;
+    io.otherAnswer = "0";
+    io.yes = {corvex::question::kComplete};
+    io.confirmDefaults = false;
     Report(r, io);  // untimed: the engine's first open builds its cache copies
     for (auto _ : state) {
         benchmark::DoNotOptimize(Report(r, io));

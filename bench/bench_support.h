@@ -3,6 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "reports/interaction.h"
@@ -22,6 +25,29 @@ void enterLinkedFolder(const std::string& tag);
 
 // The process's peak resident memory so far, in megabytes.
 double peakMegabytes();
+
+// Answers a report's questions without a window: a question by its key from
+// answers, else otherAnswer when set, else its default; a confirmation yes
+// for the keys in yes, else its default (or no, without confirmDefaults).
+class SilentIo : public Interaction {
+  public:
+    std::map<std::string, std::string> answers;
+    std::optional<std::string> otherAnswer;
+    std::set<std::string> yes;
+    bool confirmDefaults = true;
+
+    std::optional<std::string> ask(const std::string& key, const std::string&, const std::string&,
+                                   const std::string& def) override {
+        if (const auto it = answers.find(key); it != answers.end()) return it->second;
+        return otherAnswer ? *otherAnswer : def;
+    }
+    bool confirm(const std::string& key, const std::string&, const std::string&,
+                 bool def) override {
+        return yes.count(key) != 0 || (confirmDefaults && def);
+    }
+    void warn(const std::string&, const std::string&) override {}
+    void showPrintMenu() override {}
+};
 
 using Routine = ReportResult (*)(const ReportRequest&, Interaction&);
 

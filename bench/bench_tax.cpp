@@ -25,21 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Silent : public corvex::Interaction {
-  public:
-    std::optional<std::string> ask(const std::string& key, const std::string&, const std::string&,
-                                   const std::string&) override {
-        return key == corvex::question::kMaxNights ? "7" : "14";  // night cap, minimum age
-    }
-    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
-        return def;
-    }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
-
 void run(benchmark::State& state, corvex::bench::Routine report, const char* dal, const char* al) {
-    Silent io;
+    corvex::bench::SilentIo io;
+    io.answers = {{corvex::question::kMaxNights, "7"}};
+    io.otherAnswer = "14";  // minimum age
     corvex::bench::timeReport(state, "taxa", report, dal, al, io);
 }
 

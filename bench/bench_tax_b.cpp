@@ -21,19 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Silent : public corvex::Interaction {
-  public:
-    std::optional<std::string> ask(const std::string&, const std::string&, const std::string&,
-                                   const std::string& def) override {
-        return def;
-    }
-    bool confirm(const std::string&, const std::string&, const std::string&, bool def) override {
-        return def;
-    }
-    void warn(const std::string&, const std::string&) override {}
-    void showPrintMenu() override {}
-};
-
 // A private copy of the large data set. Files keep their modification
 // times, so the engine's cache copies of them stay valid between runs.
 void copyData(const fs::path& from, const fs::path& to) {
@@ -89,7 +76,7 @@ void run(benchmark::State& state, Report report, const std::string& dal, const s
     corvex::ReportRequest r;
     r.dal = dal;
     r.al = al;
-    Silent io;
+    corvex::bench::SilentIo io;
     report(r, io);  // warm the engine's caches
     for (auto _ : state) report(r, io);
     state.SetLabel(r.dal + " - " + r.al);
