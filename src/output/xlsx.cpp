@@ -127,6 +127,20 @@ struct Workbook {
 
 }  // namespace
 
+void apriBlocco(Foglio& foglio, const std::vector<std::string>& righe,
+                const std::vector<std::string>& intestazione) {
+    if (foglio.intestazione.empty()) {
+        foglio.titolo.insert(foglio.titolo.end(), righe.begin(), righe.end());
+        foglio.intestazione = intestazione;
+        return;
+    }
+    foglio.righe.emplace_back();
+    for (const auto& r : righe) foglio.righe.push_back({Cella::testo(r)});
+    std::vector<Cella> h;
+    for (const auto& t : intestazione) h.push_back(Cella::testo(t));
+    foglio.righe.push_back(std::move(h));
+}
+
 void scrivi(const std::string& file, const Foglio& foglio) {
     std::error_code ec;
     // Said here rather than by the library, which writes its own line to

@@ -54,6 +54,13 @@ class XlsxError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Starts one block of a sheet that holds several (a group's structures): the
+// first block's lines go above the table and its headings head the sheet; a
+// later block follows the rows so far after an empty row, its lines and
+// headings as rows of text.
+void apriBlocco(Foglio& foglio, const std::vector<std::string>& righe,
+                const std::vector<std::string>& intestazione);
+
 // Writes the sheet to file (an existing file is replaced). The workbook is
 // built under a temporary name beside it and renamed at the end, so that a
 // failure never leaves a half-written file under the name. Throws XlsxError.

@@ -194,20 +194,10 @@ Struttura bloccoStruttura(ReportWriter& out, xlsx::Foglio& sheet, int anno, cons
 
     // The sheet: the first structure's table under the report's title; a
     // group's further structures follow below it, each under its own data.
-    std::vector<std::string> titolo = filings::righeStruttura(struttura);
-    xlsx::Foglio f = foglio(anno, titolo, trimestri, annoIntero);
-    if (sheet.intestazione.empty()) {
-        titolo.insert(titolo.begin(), sheet.titolo.begin(), sheet.titolo.end());
-        f.titolo = titolo;
-        sheet = std::move(f);
-    } else {
-        sheet.righe.emplace_back();
-        for (const auto& s : titolo) sheet.righe.push_back({Cella::testo(s)});
-        std::vector<Cella> intestazione;
-        for (const auto& h : f.intestazione) intestazione.push_back(Cella::testo(h));
-        sheet.righe.push_back(std::move(intestazione));
-        for (auto& r : f.righe) sheet.righe.push_back(std::move(r));
-    }
+    xlsx::Foglio f = foglio(anno, {}, trimestri, annoIntero);
+    if (sheet.intestazione.empty()) sheet.nome = f.nome;
+    xlsx::apriBlocco(sheet, filings::righeStruttura(struttura), f.intestazione);
+    for (auto& r : f.righe) sheet.righe.push_back(std::move(r));
     return struttura;
 }
 

@@ -61,17 +61,8 @@ Struttura bloccoStruttura(ReportWriter& out, xlsx::Foglio& foglio, const ReportR
     const std::vector<std::string> intestazione = {"Mese",        "Tipo doc.", "Dal doc.",
                                                    "Al doc.",     "Riscosso",  "Versato il",
                                                    "Riferimento", "Versato"};
+    xlsx::apriBlocco(foglio, filings::righeStruttura(struttura), intestazione);
     auto& celle = foglio.righe;
-    if (foglio.intestazione.empty()) {
-        for (const auto& s : filings::righeStruttura(struttura)) foglio.titolo.push_back(s);
-        foglio.intestazione = intestazione;
-    } else {
-        celle.emplace_back();
-        for (const auto& s : filings::righeStruttura(struttura)) celle.push_back({Cella::testo(s)});
-        std::vector<Cella> h;
-        for (const auto& t : intestazione) h.push_back(Cella::testo(t));
-        celle.push_back(std::move(h));
-    }
 
     const std::string regola(101, '-');
     for (const auto& s : filings::righeStruttura(struttura)) out.line(s);
