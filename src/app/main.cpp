@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "common/allocator.h"
 #include "common/clock.h"
 
 #if defined(CORVEX_HAVE_GUI) && __has_include("desk/desk_main.h")
@@ -31,6 +32,7 @@ bool isSet(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    corvex::keepFreedMemoryForReuse();
 #ifdef CORVEX_RUN_DESK
     if (argc <= 1) {
         if (!canOpenWindows()) {
