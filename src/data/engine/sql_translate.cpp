@@ -56,6 +56,24 @@ bool plainLiteral(const Value& v) {
     return true;
 }
 
+bool highLiteral(const Value& v) {
+    static const std::uint32_t highestPlain = [] {
+        std::uint32_t m = 0;
+        for (int c = 0x01; c <= 0x40; ++c)
+            m = std::max(m, jet::baseCodePoint(static_cast<unsigned char>(c)));
+        return m;
+    }();
+    const std::string* t = v.textIf();
+    return t && !t->empty() &&
+           jet::baseCodePoint(static_cast<unsigned char>((*t)[0])) > highestPlain;
+}
+
+char literalClass(const Value& v) {
+    if (v.textIf()) return plainLiteral(v) ? 'p' : highLiteral(v) ? 'h' : 't';
+    if (const std::int64_t* i = v.intIf()) return *i == 0 ? 'z' : 'i';
+    return 'n';
+}
+
 namespace {
 
 // The server's name of a Jet function (schema corvex_fn holds the ones that
@@ -187,7 +205,7 @@ class Translator {
                 sql += i ? ", " : "";
                 if (pg_) {
                     // SQLite puts nulls first in ascending order, last in descending.
-                    sql += text ? sortKey(key) : expr(key);
+                    sql += text ? orderKey(key) : expr(key);
                     sql += s.orderBy[i].descending ? " DESC NULLS LAST" : " NULLS FIRST";
                     continue;
                 }
@@ -316,8 +334,7 @@ class Translator {
                 if (it == spans.end() || literals_[lit->param].textIf() == nullptr) return {};
                 if (pg_) {
                     if (!plainParam(*lit)) return {};
-                    return "corvex_fn.datesub($" + std::to_string(lit->param + 1) + "::text, " +
-                           std::to_string(it->second) + ")";
+                    return derivedParam(*lit, 'd', it->second);
                 }
                 return "corvex_datesub(?" + std::to_string(lit->param + 1) + ", " +
                        std::to_string(it->second) + ")";
@@ -440,13 +457,68 @@ class Translator {
         if (textParam(n)) return derivedParam(n, 'k') + " COLLATE \"C\"";
         return "corvex_fn.sk(" + asText(n) + ") COLLATE \"C\"";
     }
+    // An ORDER BY key of text: a column whose texts are all plain sorts in
+    // byte order, the rest by their sort key.
+    std::string orderKey(const Node& n) {
+        if (const ColumnInfo* c = n.kind == Kind::Column ? findColumn(n) : nullptr; c && c->plain)
+            return expr(n) + " COLLATE \"C\"";
+        return sortKey(n);
+    }
+    static std::string mirrored(const std::string& op) {
+        if (op == "<") return ">";
+        if (op == ">") return "<";
+        if (op == "<=") return ">=";
+        if (op == ">=") return "<=";
+        return op;
+    }
+    bool plainColumn(const Node& n) const {
+        const ColumnInfo* c = n.kind == Kind::Column ? findColumn(n) : nullptr;
+        return c && c->plain && c->type == ColType::Text;
+    }
+    bool highParam(const Node& n) const {
+        return n.kind == Kind::Param && highLiteral(literals_[n.param]);
+    }
+    bool zeroParam(const Node& n) const {
+        if (n.kind != Kind::Param) return false;
+        const std::int64_t* i = literals_[n.param].intIf();
+        return i && *i == 0;
+    }
+
+    // "Instr(x, 'sought') = 0" (or "<> 0", "> 0") with a plain, non-empty
+    // sought text becomes a LIKE test: the server estimates how many rows
+    // pass a LIKE from the column's statistics, while a function's result
+    // gets a fixed guess of a few rows, which misleads it into poor plans
+    // for the presence tests that carry this condition.
+    std::optional<std::string> instrTest(const Node& n) {
+        const Node *call = n.args[0].get(), *zero = n.args[1].get();
+        std::string op = n.name;
+        if (call->kind != Kind::Call) {
+            std::swap(call, zero);
+            op = mirrored(op);
+        }
+        if (call->kind != Kind::Call || !sameName(call->name, "instr") || call->args.size() != 2 ||
+            !plainParam(*call->args[1]) || literals_[call->args[1]->param].textIf()->empty() ||
+            !zeroParam(*zero))
+            return {};
+        bool found;
+        if (op == "=" || op == "<=")  // Instr is never negative
+            found = false;
+        else if (op == "<>" || op == ">")
+            found = true;
+        else
+            return {};
+        return "(" + asText(*call->args[0]) + (found ? " LIKE " : " NOT LIKE ") +
+               derivedParam(*call->args[1], 'l') + ")";
+    }
+
     bool textParam(const Node& n) const {
         return n.kind == Kind::Param && literals_[n.param].textIf() != nullptr;
     }
-    std::string derivedParam(const Node& n, char kind) {
+    std::string derivedParam(const Node& n, char kind, std::int64_t days = 0) {
+        const Translation::Derived d{n.param, kind, days};
         std::size_t k = 0;
-        while (k < derived_.size() && derived_[k] != std::pair<int, char>{n.param, kind}) ++k;
-        if (k == derived_.size()) derived_.emplace_back(n.param, kind);
+        while (k < derived_.size() && !(derived_[k] == d)) ++k;
+        if (k == derived_.size()) derived_.push_back(d);
         return "$" + std::to_string(literals_.size() + k + 1) + "::text";
     }
     std::string asText(const Node& n) {
@@ -464,6 +536,15 @@ class Translator {
     // digits, blanks and signs compares directly in byte order, which gives
     // the same answer (see plainLiteral) and lets the server use the index.
     std::string serverCompare(const Node& a, const std::string& op, const Node& b) {
+        // A column of plain texts against a high literal (the "up to ZZZZZZ"
+        // of a room range): every text of the column comes first, so only
+        // a null column is in doubt. "x = x" is true but for nulls, and the
+        // server turns it into "x IS NOT NULL" where it can.
+        if (plainColumn(a) && highParam(b)) {
+            const bool holds = op == "<" || op == "<=" || op == "<>";
+            return "(" + expr(a) + (holds ? " = " : " <> ") + expr(a) + ")";
+        }
+        if (highParam(a) && plainColumn(b)) return serverCompare(b, mirrored(op), a);
         if ((textColumn(a) && plainParam(b)) || (plainParam(a) && textColumn(b))) {
             // Equality is byte equality under any deterministic collation.
             const bool bytes = op == "=" || op == "<>" || schemas_.byteOrderText();
@@ -555,6 +636,8 @@ class Translator {
                 return s + ")";
             }
             case Kind::Compare: {
+                if (pg_)
+                    if (auto s = instrTest(n)) return *s;
                 if (pg_ && textual(*n.args[0], *n.args[1]))
                     return serverCompare(*n.args[0], n.name, *n.args[1]);
                 std::string s = "(" + expr(*n.args[0]) + " " + n.name + " " + expr(*n.args[1]);
@@ -638,7 +721,7 @@ class Translator {
     std::vector<Scope> scopes_;
     std::set<const Node*> offIndex_;
     bool pg_ = false;
-    std::vector<std::pair<int, char>> derived_;
+    std::vector<Translation::Derived> derived_;
     bool foldItem_ = false;  // the next select folds its one item (In (Select ...))
 };
 

@@ -11,6 +11,7 @@
 //   arrivalBound in the .cpp) so that an index range stays short.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ ColType typeOfDeclared(std::string_view declared);
 struct ColumnInfo {
     std::string name;  // code page 1252
     ColType type = ColType::Unknown;
+    // Server: every text of the column is a plainLiteral (room numbers,
+    // mostly), so byte order is the engine's order and an ORDER BY on it
+    // needs no sort key.
+    bool plain = false;
 };
 
 struct TableInfo {
@@ -62,10 +67,19 @@ struct Translation {
     bool editable = false;             // one table of the main schema, plain columns
     std::string table;                 // the FROM table (written to when editable)
     std::size_t hiddenColumns = 0;     // rowid appended at the end when editable
-    // Server: parameters after the literals, each a text literal's folded
-    // form ('f') or sort key ('k'), computed by the caller, so that the
-    // server works out only the column's side of a comparison per row.
-    std::vector<std::pair<int, char>> derived;
+    // Server: parameters after the literals, each computed by the caller
+    // from a text literal: its folded form ('f'), its sort key ('k'), the
+    // date `days` days before it ('d', '' when it is not a yyyymmdd date),
+    // or a LIKE pattern that finds it anywhere ('l').
+    // The server then works out only the column's side of a comparison per
+    // row, and plans no function calls on constants.
+    struct Derived {
+        int param = 0;
+        char kind = 'f';
+        std::int64_t days = 0;
+        bool operator==(const Derived&) const = default;
+    };
+    std::vector<Derived> derived;
 };
 
 // The SQL the translation is for: SQLite (the engine's functions and NOCASE
@@ -81,6 +95,14 @@ enum class Dialect { Sqlite, Postgres };
 Translation translate(const Select& select, const std::vector<Value>& literals,
                       SchemaSource& schemas, bool wantRowid, Dialect dialect = Dialect::Sqlite);
 bool plainLiteral(const Value& v);
+// A text whose first character sorts after every plainLiteral character:
+// every plain text comes before it.
+bool highLiteral(const Value& v);
+// What a PostgreSQL translation depends on of a literal's value, besides
+// the statement's shape: 'p' plain text, 'h' high text, 't' other text,
+// 'z' the whole number 0, 'i' another whole number, 'n' anything else.
+// Equal classes, equal translations.
+char literalClass(const Value& v);
 
 // Token-level translation of a statement other than SELECT (INSERT, UPDATE,
 // DELETE, CREATE): names and text to UTF-8, Jet functions renamed, '&' to

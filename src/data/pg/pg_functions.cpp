@@ -187,9 +187,8 @@ std::string functionsSql() {
         function("val(t text)", "double precision",
                  "SELECT coalesce((substring(ltrim(t) from "
                  "'^[-+]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][-+]?[0-9]+)?'))::double precision, 0)");
-    // The day number of a yyyymmdd text that is a real date, else null; the
-    // text n days before such a date, else '' (below every text), for the
-    // redundant arrival bound the translation adds to presence tests.
+    // The day number of a yyyymmdd text that is a real date, else null (the
+    // sync works out each stays table's longest stay with it).
     sql += function("days(t text)", "integer",
                     "SELECT CASE WHEN t IS NULL OR t !~ '^[0-9]{8}$' THEN NULL "
                     "WHEN substr(t, 1, 4)::int < 1 OR substr(t, 5, 2)::int NOT BETWEEN 1 AND 12 "
@@ -198,9 +197,6 @@ std::string functionsSql() {
                     "substr(t, 5, 2)::int, 1) + interval '1 month' - interval '1 day') THEN NULL "
                     "ELSE make_date(substr(t, 1, 4)::int, substr(t, 5, 2)::int, "
                     "substr(t, 7, 2)::int) - date '1970-01-01' END");
-    sql += function("datesub(t text, n integer)", "text",
-                    "SELECT CASE WHEN corvex_fn.days(t) IS NULL THEN '' ELSE "
-                    "to_char(date '1970-01-01' + (corvex_fn.days(t) - n), 'YYYYMMDD') END");
     // Min and Max of texts in the engine's text order.
     sql += function("tmin2(a text, b text)", "text",
                     "SELECT CASE WHEN a IS NULL THEN b WHEN b IS NULL THEN a WHEN corvex_fn.sk(b) "

@@ -246,6 +246,19 @@ Reader::Reader(const db::ServerChoice& choice)
                                          folded(utf8ToCp1252(spans.value(row, 1))),
                                      std::atol(std::string(spans.value(row, 2)).c_str()));
         }
+        // Text columns the sync found plain throughout (absent from older syncs).
+        if (conn_.execParams("SELECT to_regclass($1) IS NOT NULL", {s + ".corvex_piane"})
+                .value(0, 0) == "t") {
+            std::set<std::string> plain;
+            Result r = conn_.exec("SELECT nome_pg, colonna FROM " + s + ".corvex_piane");
+            for (int row = 0; row < r.rows(); ++row)
+                plain.insert(s + "." + quoteIdent(r.value(row, 0)) + '\x1f' +
+                             folded(utf8ToCp1252(r.value(row, 1))));
+            for (File& f : files_)
+                for (auto& [name, info] : f.tables)
+                    for (auto& c : info.columns)
+                        c.plain = plain.count(info.physical + '\x1f' + folded(c.name)) > 0;
+        }
         Result names = conn_.exec("SELECT nome FROM " + s + ".corvex_file");
         for (int row = 0; row < names.rows(); ++row) {
             std::string name(names.value(row, 0));
@@ -307,11 +320,10 @@ std::optional<std::string> Reader::textFile(const std::string& name) {
 
 Reader::Prepared& Reader::prepare(const File& file, const db::sql::Lexed& lexed,
                                   const std::string& original) {
-    // The translation depends on the literals' kinds and on whether a text
-    // literal compares directly (plainLiteral), besides the statement's shape.
+    // The translation depends on the statement's shape and on the classes
+    // of its literals' values.
     std::string k = file.name + '\x1f' + lexed.shape + '\x1f';
-    for (const auto& v : lexed.literals)
-        k += v.textIf() ? (db::sql::plainLiteral(v) ? 'p' : 't') : v.intIf() ? 'i' : 'd';
+    for (const auto& v : lexed.literals) k += db::sql::literalClass(v);
     auto it = prepared_.find(k);
     if (it != prepared_.end()) return *it->second;
     auto p = std::make_unique<Prepared>();
@@ -394,9 +406,21 @@ db::Recordset Reader::select(const File& file, const std::string& sqlOrTable) {
     std::vector<const char*> values;
     texts.reserve(lexed.literals.size() + tr.derived.size());
     for (const auto& v : lexed.literals) texts.push_back(v.isNull() ? "" : literalText(v));
-    for (const auto& [literal, kind] : tr.derived) {
-        const std::string& t = *lexed.literals[static_cast<std::size_t>(literal)].textIf();
-        texts.push_back(kind == 'k' ? sortKey(t) : foldedText(t));
+    for (const auto& d : tr.derived) {
+        const std::string& t = *lexed.literals[static_cast<std::size_t>(d.param)].textIf();
+        if (d.kind == 'd') {
+            const auto day = db::jet::dayNumber(t);
+            texts.push_back(day ? db::jet::dateText(*day - d.days) : std::string());
+        } else if (d.kind == 'l') {
+            std::string pattern = "%";
+            for (char c : cp1252ToUtf8(t)) {
+                if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+                pattern += c;
+            }
+            texts.push_back(pattern + "%");
+        } else {
+            texts.push_back(d.kind == 'k' ? sortKey(t) : foldedText(t));
+        }
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
         values.push_back(

@@ -345,8 +345,10 @@ class Sync {
     void syncDatabase(const std::string& path);
     void syncTable(SqliteFile& f, const std::string& key, const std::string& table,
                    const std::string& sig);
-    void copyRows(SqliteFile& f, const std::string& table, const std::vector<ColumnDef>& cols,
-                  const std::string& physical);
+    // Sends the rows; returns the text columns whose every value is plain.
+    std::vector<std::string> copyRows(SqliteFile& f, const std::string& table,
+                                      const std::vector<ColumnDef>& cols,
+                                      const std::string& physical);
     void createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols);
     void storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols);
     void dropTable(const std::string& key, const std::string& table);
@@ -399,10 +401,12 @@ void Sync::prepareSchema() {
                    q("corvex_sync") + " VALUES (" + std::to_string(kLayoutVersion) +
                    ", 0, NULL, NULL)");
     }
-    // The stays' spans, worked out once here rather than by every report.
+    // The stays' spans, worked out once here rather than by every report,
+    // and the text columns whose every value sorts in byte order.
     conn_.exec("CREATE TABLE IF NOT EXISTS " + q("corvex_intervalli") +
                " (nome_pg text, colonna text, giorni bigint NOT NULL, PRIMARY KEY (nome_pg, "
-               "colonna))");
+               "colonna));CREATE TABLE IF NOT EXISTS " +
+               q("corvex_piane") + " (nome_pg text, colonna text, PRIMARY KEY (nome_pg, colonna))");
     createFunctions();
 }
 
@@ -452,6 +456,7 @@ void Sync::dropRetired() {
         try {
             conn_.exec("DROP TABLE IF EXISTS " + q(t));
             conn_.execParams("DELETE FROM " + q("corvex_intervalli") + " WHERE nome_pg = $1", {t});
+            conn_.execParams("DELETE FROM " + q("corvex_piane") + " WHERE nome_pg = $1", {t});
             conn_.execParams("DELETE FROM " + q("corvex_scarti") + " WHERE nome_pg = $1", {t});
             conn_.exec("RELEASE SAVEPOINT corvex_scarto");
         } catch (const db::DbError&) {
@@ -539,10 +544,13 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
         std::string ddl = "CREATE TABLE " + q(physical) + " (";
         for (const auto& c : cols) ddl += quoteIdent(c.name) + " " + serverType(c.declared) + ", ";
         conn_.exec(ddl + "corvex_riga bigint NOT NULL)");
-        copyRows(f, table, cols, physical);
+        const std::vector<std::string> plain = copyRows(f, table, cols, physical);
         createIndexes(physical, cols);
         conn_.exec("ANALYZE " + q(physical));
         storeSpans(physical, cols);
+        for (const std::string& c : plain)
+            conn_.execParams("INSERT INTO " + q("corvex_piane") + " VALUES ($1, $2)",
+                             {physical, c});
         conn_.execParams("INSERT INTO " + q("corvex_tabelle") +
                              " VALUES ($1, $2, $3, $4) ON CONFLICT (file, tabella) DO UPDATE SET "
                              "nome_pg = excluded.nome_pg, firma = excluded.firma",
@@ -567,13 +575,17 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
     }
 }
 
-void Sync::copyRows(SqliteFile& f, const std::string& table, const std::vector<ColumnDef>& cols,
-                    const std::string& physical) {
+std::vector<std::string> Sync::copyRows(SqliteFile& f, const std::string& table,
+                                        const std::vector<ColumnDef>& cols,
+                                        const std::string& physical) {
     std::string list;
     std::vector<Kind> kinds;
+    // Per column: text so far made only of plain bytes (see plainLiteral).
+    std::vector<char> plain;
     for (const auto& c : cols) {
         list += (list.empty() ? "" : ", ") + sqliteIdent(c.name);
         kinds.push_back(kindOf(c.declared));
+        plain.push_back(kinds.back() == Kind::Text);
     }
     if (list.empty()) list = "NULL";
     db::Statement st = db::prepareStatement(
@@ -589,8 +601,14 @@ void Sync::copyRows(SqliteFile& f, const std::string& table, const std::vector<C
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
             ++row;
             for (int i = 0; i < static_cast<int>(kinds.size()); ++i) {
+                const auto k = static_cast<std::size_t>(i);
+                const std::size_t from = buf.size();
                 try {
-                    appendValue(buf, st.get(), i, kinds[static_cast<std::size_t>(i)]);
+                    appendValue(buf, st.get(), i, kinds[k]);
+                    // As sent: an escaped byte (backslash) counts as not plain.
+                    if (plain[k] && sqlite3_column_type(st.get(), i) != SQLITE_NULL)
+                        for (std::size_t b = from; b < buf.size() && plain[k]; ++b)
+                            plain[k] = buf[b] >= 0x01 && buf[b] <= 0x40;
                 } catch (const std::exception& e) {
                     throw std::runtime_error("riga " + std::to_string(row) + ", campo " +
                                              cols[static_cast<std::size_t>(i)].name + ": " +
@@ -615,6 +633,10 @@ void Sync::copyRows(SqliteFile& f, const std::string& table, const std::vector<C
     }
     conn_.endCopy();
     summary_.rowsSent += row;
+    std::vector<std::string> plainColumns;
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        if (plain[i]) plainColumns.push_back(cols[i].name);
+    return plainColumns;
 }
 
 void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols) {

@@ -1,11 +1,14 @@
 // The Jet SQL dialect as the reports send it, run on SQLite files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/database.h"
 #include "data/engine/error.h"
+#include "data/engine/sql_translate.h"
 #include "engine_fixture.h"
 
 namespace corvex::db {
@@ -42,6 +45,38 @@ class DialectTest : public test::EngineTest {
                "'20240302', NULL, 'N', NULL, 5);");
     }
 };
+
+// The server compares plain texts (digits, blanks, signs) in byte order and
+// settles a plain column against a high literal without looking: both rest
+// on the engine's own text order, checked here on every plain text of up to
+// two characters.
+TEST(ServerLiterals, PlainTextsKeepByteOrderAndHighTextsComeAfter) {
+    std::vector<std::string> plain = {""};
+    for (int a = 0x01; a <= 0x40; ++a) {
+        plain.push_back(std::string(1, static_cast<char>(a)));
+        for (int b = 0x01; b <= 0x40; ++b)
+            plain.push_back({static_cast<char>(a), static_cast<char>(b)});
+    }
+    for (const auto& t : plain) ASSERT_TRUE(sql::plainLiteral(Value(t)));
+    std::sort(plain.begin(), plain.end(), [](const std::string& a, const std::string& b) {
+        return jet::compareNoCase(a, b) < 0;
+    });
+    for (std::size_t i = 1; i < plain.size(); ++i) {
+        ASSERT_LT(jet::compareNoCase(plain[i - 1], plain[i]), 0) << i;
+        ASSERT_LT(plain[i - 1], plain[i]) << i;
+    }
+    int high = 0;
+    for (int c = 0x01; c <= 0xFF; ++c) {
+        const std::string h(1, static_cast<char>(c));
+        if (!sql::highLiteral(Value(h))) continue;
+        ++high;
+        EXPECT_LT(jet::compareNoCase(plain.back(), h), 0) << c;
+        EXPECT_LT(jet::compareNoCase(plain.back(), h + "\x01"), 0) << c;
+    }
+    EXPECT_TRUE(sql::highLiteral(Value(std::string("ZZZZZZ"))));
+    EXPECT_FALSE(sql::highLiteral(Value(std::string("9Z"))));
+    EXPECT_GT(high, 100);
+}
 
 TEST_F(DialectTest, FunctionsOfTheDialect) {
     auto db = Database::open("Scheda_Cliente.mdb");

@@ -12,8 +12,11 @@
 #include "cli/sync_cmd.h"
 #include "common/jet_text.h"
 #include "common/text.h"
+#include "data/engine/copy_cache.h"
+#include "data/engine/database.h"
 #include "data/pg/pg_connection.h"
 #include "data/pg/pg_functions.h"
+#include "data/pg/pg_reader.h"
 #include "demo/demo.h"
 #include "support/data_folder.h"
 #include "support/pg_cluster.h"
@@ -131,6 +134,59 @@ TEST_F(PgReports, DemoReportsGiveTheFolderBytes) {
     expectSameReports({{"summary", "--from", "01/01/2025", "--to", "31/12/2025"},
                        {"guests-present", "--from", "01/01/2025", "--to", "31/01/2025",
                         "--max-nights", "7", "--min-age", "14"}});
+}
+
+// Statements whose server form depends on the data or on a literal's value
+// (rooms all of digits sort and range without sort keys; "Instr(x,'*') = 0"
+// is a LIKE; a stay's arrival bound is worked out by the caller) give the
+// folder's rows, in its order, with digits-only rooms and with mixed ones.
+TEST_F(PgReports, StatementsGiveTheFolderRows) {
+    test::runSql("Scheda_Cliente.mdb",
+                 "CREATE TABLE Scheda_Cliente (NumeroHotel SHORT, NumeroProgressivo LONG, "
+                 "NumeroCamera TEXT(6) COLLATE NOCASE, DataArrivo TEXT(8) COLLATE NOCASE, "
+                 "DataPartenza TEXT(8) COLLATE NOCASE, Lingua TEXT(5) COLLATE NOCASE);"
+                 "INSERT INTO Scheda_Cliente VALUES (1, 1, '102', '20240301', '20240305', 'I'),"
+                 "(1, 2, '9', '20240302', '20240310', 'I*'), (1, 3, NULL, '20240303', "
+                 "'20240306', '%'), (1, 4, '10', '20240228', '20240304', NULL), (1, 5, '', "
+                 "'20240301', 'x', 'a_b'), (1, 6, '101', '20240303', '20240304', '')");
+    const std::vector<std::string> statements = {
+        "Select * From Scheda_Cliente Order By NumeroCamera, NumeroProgressivo Desc",
+        "Select * From Scheda_Cliente Where NumeroCamera <= 'ZZZZZZ' Order By NumeroCamera",
+        "Select * From Scheda_Cliente Where Not (NumeroCamera > 'zz') Or NumeroCamera = 'Z'",
+        "Select * From Scheda_Cliente Where 'ZZ' >= NumeroCamera And NumeroCamera >= '10'",
+        "Select * From Scheda_Cliente Where NumeroCamera Between '' And '\xC3\x80'",
+        "Select * From Scheda_Cliente Where Instr(Lingua,'*') = 0",
+        "Select * From Scheda_Cliente Where Instr(Lingua,'%') > 0 Or 0 = Instr(Lingua,'_')",
+        "Select * From Scheda_Cliente Where Not Instr(Lingua,'*') <> 0 And Instr(Lingua,'') = 0",
+        "Select * From Scheda_Cliente Where DataArrivo <= '20240303' And DataPartenza > "
+        "'20240303' Order By NumeroCamera",
+        "Select * From Scheda_Cliente Where DataArrivo <= 'x' And DataPartenza > 'x'",
+    };
+    auto rows = [&](bool server) {
+        db::chooseServer(server ? std::optional<db::ServerChoice>({url_, "mare", {}})
+                                : std::nullopt);
+        std::vector<std::string> out;
+        {
+            db::SnapshotScope run;
+            auto d = db::Database::open("Scheda_Cliente.mdb");
+            for (const auto& sql : statements) {
+                std::string all = sql + ":";
+                auto rs = d.openRecordset(utf8ToCp1252(sql));
+                for (; !rs.eof(); rs.moveNext())
+                    all += " " + rs.field("NumeroProgressivo").toText();
+                out.push_back(all);
+            }
+        }
+        db::chooseServer(std::nullopt);
+        return out;
+    };
+    sync();
+    EXPECT_EQ(rows(true), rows(false));
+    test::runSql("Scheda_Cliente.mdb",
+                 "UPDATE Scheda_Cliente SET NumeroCamera = '1''a' WHERE "
+                 "NumeroProgressivo = 4");
+    sync();
+    EXPECT_EQ(rows(true), rows(false));
 }
 
 // Two structures of one municipality in one declaration: the yearly reports
