@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <utility>
 
 #include "common/currency.h"
+#include "common/jet_text.h"
 #include "common/text.h"
 #include "data/engine/database.h"
 #include "data/engine/error.h"
@@ -345,12 +347,16 @@ class Sync {
     void syncDatabase(const std::string& path);
     void syncTable(SqliteFile& f, const std::string& key, const std::string& table,
                    const std::string& sig);
-    // Sends the rows; returns the text columns whose every value is plain.
-    std::vector<std::string> copyRows(SqliteFile& f, const std::string& table,
-                                      const std::vector<ColumnDef>& cols,
-                                      const std::string& physical);
+    // What sending a table's rows found out on the way.
+    struct Sent {
+        std::vector<std::string> plain;     // text columns whose every value is plain
+        std::map<std::string, long> spans;  // departure column -> longest stay (-1 unknown)
+    };
+    Sent copyRows(SqliteFile& f, const std::string& table, const std::vector<ColumnDef>& cols,
+                  const std::string& physical);
     void createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols);
-    void storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols);
+    void storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols,
+                    const std::map<std::string, long>& known);
     void dropTable(const std::string& key, const std::string& table);
     void createFunctions();
     void retire(const std::string& physical);
@@ -544,11 +550,11 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
         std::string ddl = "CREATE TABLE " + q(physical) + " (";
         for (const auto& c : cols) ddl += quoteIdent(c.name) + " " + serverType(c.declared) + ", ";
         conn_.exec(ddl + "corvex_riga bigint NOT NULL)");
-        const std::vector<std::string> plain = copyRows(f, table, cols, physical);
+        const Sent sent = copyRows(f, table, cols, physical);
         createIndexes(physical, cols);
         conn_.exec("ANALYZE " + q(physical));
-        storeSpans(physical, cols);
-        for (const std::string& c : plain)
+        storeSpans(physical, cols, sent.spans);
+        for (const std::string& c : sent.plain)
             conn_.execParams("INSERT INTO " + q("corvex_piane") + " VALUES ($1, $2)",
                              {physical, c});
         conn_.execParams("INSERT INTO " + q("corvex_tabelle") +
@@ -575,9 +581,47 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
     }
 }
 
-std::vector<std::string> Sync::copyRows(SqliteFile& f, const std::string& table,
-                                        const std::vector<ColumnDef>& cols,
-                                        const std::string& physical) {
+// A text column's value as the server stores it (nullopt: NULL).
+std::optional<std::string> storedText(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_column_int64(st, i));
+        case SQLITE_FLOAT:
+            return db::Value(sqlite3_column_double(st, i)).toText();
+        default: {
+            auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            std::string t =
+                normalisedText(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+            t.erase(std::remove(t.begin(), t.end(), '\0'), t.end());
+            return t;
+        }
+    }
+}
+
+// The longest stay, in days, from the arrival to one departure column over
+// the rows whose departure comes after the arrival in byte order (as the
+// server compares them); one such row without real dates leaves it unknown.
+struct StaySpan {
+    int arrival = -1, departure = -1;
+    std::string name;  // the departure column
+    long longest = 0;
+    bool unknown = false;
+    void add(sqlite3_stmt* st) {
+        if (unknown) return;
+        const auto a = storedText(st, arrival), d = storedText(st, departure);
+        if (!a || !d || !(*d > *a)) return;
+        const auto da = db::jet::dayNumber(*a), dd = db::jet::dayNumber(*d);
+        if (!da || !dd)
+            unknown = true;
+        else
+            longest = std::max(longest, static_cast<long>(*dd - *da));
+    }
+};
+
+Sync::Sent Sync::copyRows(SqliteFile& f, const std::string& table,
+                          const std::vector<ColumnDef>& cols, const std::string& physical) {
     std::string list;
     std::vector<Kind> kinds;
     // Per column: text so far made only of plain bytes (see plainLiteral).
@@ -587,6 +631,18 @@ std::vector<std::string> Sync::copyRows(SqliteFile& f, const std::string& table,
         kinds.push_back(kindOf(c.declared));
         plain.push_back(kinds.back() == Kind::Text);
     }
+    std::vector<StaySpan> spans;
+    auto textColumn = [&](std::string_view want) {
+        for (std::size_t i = 0; i < cols.size(); ++i)
+            if (kinds[i] == Kind::Text && equalsNoCase(utf8ToCp1252(cols[i].name), want))
+                return static_cast<int>(i);
+        return -1;
+    };
+    if (const int arrival = textColumn("DataArrivo"); arrival >= 0)
+        for (std::string_view d : {"DataPartenza", "DataPartenzaReale"})
+            if (const int departure = textColumn(d); departure >= 0)
+                spans.push_back(
+                    {arrival, departure, cols[static_cast<std::size_t>(departure)].name});
     if (list.empty()) list = "NULL";
     db::Statement st = db::prepareStatement(
         f.db, "SELECT " + list + " FROM " + sqliteIdent(table) + " ORDER BY rowid", f.shown);
@@ -618,6 +674,7 @@ std::vector<std::string> Sync::copyRows(SqliteFile& f, const std::string& table,
             }
             buf += std::to_string(row);
             buf += '\n';
+            for (StaySpan& span : spans) span.add(st.get());
             if (buf.size() >= kCopyChunk) {
                 conn_.putCopyData(buf);
                 buf.clear();
@@ -633,10 +690,11 @@ std::vector<std::string> Sync::copyRows(SqliteFile& f, const std::string& table,
     }
     conn_.endCopy();
     summary_.rowsSent += row;
-    std::vector<std::string> plainColumns;
+    Sent sent;
     for (std::size_t i = 0; i < cols.size(); ++i)
-        if (plain[i]) plainColumns.push_back(cols[i].name);
-    return plainColumns;
+        if (plain[i]) sent.plain.push_back(cols[i].name);
+    for (const StaySpan& span : spans) sent.spans[span.name] = span.unknown ? -1 : span.longest;
+    return sent;
 }
 
 void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDef>& cols) {
@@ -685,7 +743,8 @@ void Sync::createIndexes(const std::string& physical, const std::vector<ColumnDe
 
 // The longest stay per departure column of a table with arrivals, as the
 // reports bound their presence tests by it.
-void Sync::storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols) {
+void Sync::storeSpans(const std::string& physical, const std::vector<ColumnDef>& cols,
+                      const std::map<std::string, long>& known) {
     auto find = [&](std::string_view want) -> std::string {
         for (const auto& c : cols) {
             if (equalsNoCase(utf8ToCp1252(c.name), want)) return c.name;
@@ -697,10 +756,16 @@ void Sync::storeSpans(const std::string& physical, const std::vector<ColumnDef>&
     for (std::string_view d : {"DataPartenza", "DataPartenzaReale"}) {
         const std::string departure = find(d);
         if (departure.empty()) continue;
-        Result r =
-            conn_.exec(longestStaySql(q(physical), quoteIdent(arrival), quoteIdent(departure)));
+        std::string span;
+        if (const auto it = known.find(departure); it != known.end()) {
+            span = std::to_string(it->second);
+        } else {  // dates not stored as text: the server works it out
+            span = std::string(
+                conn_.exec(longestStaySql(q(physical), quoteIdent(arrival), quoteIdent(departure)))
+                    .value(0, 0));
+        }
         conn_.execParams("INSERT INTO " + q("corvex_intervalli") + " VALUES ($1, $2, $3)",
-                         {physical, departure, std::string(r.value(0, 0))});
+                         {physical, departure, span});
     }
 }
 

@@ -18,6 +18,7 @@
 #include "cli/sync_cmd.h"
 #include "common/text.h"
 #include "data/pg/pg_connection.h"
+#include "data/pg/pg_functions.h"
 #include "demo/demo.h"
 #include "support/data_folder.h"
 #include "support/pg_cluster.h"
@@ -293,6 +294,15 @@ TEST_F(PgSync, DemoFolderLandsWholeAndJetMatchesSqlite) {
     }
     EXPECT_EQ(value("SELECT count(DISTINCT file) FROM corvex_mare.corvex_tabelle"), "14");
     EXPECT_EQ(value("SELECT count(*) FROM corvex_mare.corvex_file"), "2");
+    // The stays' spans worked out while sending are the server's own figures.
+    Result spans =
+        conn_->exec("SELECT nome_pg, colonna, giorni FROM corvex_mare.corvex_intervalli");
+    ASSERT_GE(spans.rows(), 4);
+    for (int i = 0; i < spans.rows(); ++i)
+        EXPECT_EQ(value(longestStaySql("corvex_mare." + quoteIdent(spans.value(i, 0)),
+                                       "\"DataArrivo\"", quoteIdent(spans.value(i, 1)))),
+                  spans.value(i, 2))
+            << spans.value(i, 0) << "." << spans.value(i, 1);
 
     const char* shared = std::getenv("CORVEX_SHARED_DIR");
     const fs::path fixture =
