@@ -65,11 +65,15 @@ std::string ControllaServer(const std::string& url, const std::string& proprieta
 }
 
 void ScegliServer(QWidget* parent) {
+    ScegliServer(parent, preferenze());
+}
+
+void ScegliServer(QWidget* parent, QSettings& impostazioni) {
     QDialog finestra(parent);
     finestra.setWindowTitle(QStringLiteral("Server"));
     auto* layout = new QFormLayout(&finestra);
-    auto* url = new QLineEdit(preferenze().value(kUrl).toString(), &finestra);
-    auto* proprieta = new QLineEdit(preferenze().value(kProprieta).toString(), &finestra);
+    auto* url = new QLineEdit(impostazioni.value(kUrl).toString(), &finestra);
+    auto* proprieta = new QLineEdit(impostazioni.value(kProprieta).toString(), &finestra);
     url->setObjectName(QStringLiteral("serverUrl"));
     proprieta->setObjectName(QStringLiteral("serverProprieta"));
     url->setPlaceholderText(QStringLiteral("postgresql://utente@server/database"));
@@ -88,9 +92,9 @@ void ScegliServer(QWidget* parent) {
             qt::MostraMessaggio(errore, "Server");
             return;
         }
-        preferenze().setValue(kUrl, QString::fromStdString(u));
-        preferenze().setValue(kProprieta, QString::fromStdString(p));
-        ApplicaServer(preferenze());
+        impostazioni.setValue(kUrl, QString::fromStdString(u));
+        impostazioni.setValue(kProprieta, QString::fromStdString(p));
+        ApplicaServer(impostazioni);
         finestra.accept();
     });
     finestra.exec();

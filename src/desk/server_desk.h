@@ -20,7 +20,9 @@ void ApplicaServer(QSettings& impostazioni);
 // data folder), else the reason (UTF-8, Italian).
 std::string ControllaServer(const std::string& url, const std::string& proprieta);
 
-// The choice window; keeps and applies what is confirmed.
+// The choice window; keeps what is confirmed in the desk's preferences (or
+// in `impostazioni`) and applies it.
 void ScegliServer(QWidget* parent);
+void ScegliServer(QWidget* parent, QSettings& impostazioni);
 
 }  // namespace corvex::desk

@@ -21,26 +21,12 @@
 
 #include "dialogs/avanzamento.h"
 #include "dialogs/tastiera.h"
+#include "support/next_dialog.h"
 
 namespace corvex::qt {
 namespace {
 
-// Runs action on the modal dialog that opens next (modal dialogs block in
-// exec). It waits for the dialog to be the active modal window, so another
-// visible window of the same class is never mistaken for it.
-template <class Dialog, class Fn>
-void onNextDialog(Fn action) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (d == nullptr || !d->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        action(d);
-    });
-    timer->start();
-}
+using test::onNextDialog;
 
 TEST(ChiediValore, ReturnsTheTypedTextOrNothingOnAnnulla) {
     onNextDialog<InputBox_form>([](InputBox_form* d) {
