@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -73,6 +75,32 @@ std::string tail(const std::string& file) {
     return s.size() > 600 ? s.substr(s.size() - 600) : s;
 }
 
+// The servers that test binaries killed before their end left running: each
+// folder names the binary that made it (file "owner"); one whose binary is
+// gone has its server stopped and is removed.
+void stopLeftovers(const std::string& bindir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/tmp", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("corvex-pg-", 0) != 0) continue;
+        std::ifstream in(entry.path() / "owner");
+        pid_t owner = 0;
+        if (!(in >> owner) || owner <= 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        if (fs::exists(entry.path() / "data" / "postmaster.pid")) {
+            std::vector<std::string> args = {bindir + "/pg_ctl",
+                                             "-D",
+                                             (entry.path() / "data").string(),
+                                             "-m",
+                                             "immediate",
+                                             "-w",
+                                             "stop"};
+            if (::geteuid() == 0) args.insert(args.begin(), {"runuser", "-u", "postgres", "--"});
+            run(args, "/dev/null");
+        }
+        fs::remove_all(entry.path(), ec);
+    }
+}
+
 }  // namespace
 
 PgCluster* PgCluster::shared() {
@@ -100,6 +128,8 @@ bool PgCluster::start(std::string& why) {
         return false;
     }
     dir_ = tmpl;
+    std::ofstream(dir_ + "/owner") << ::getpid() << '\n';
+    stopLeftovers(bindir_);
     std::vector<std::string> as;
     if (::geteuid() == 0) {
         const passwd* pw = ::getpwnam("postgres");
