@@ -549,7 +549,12 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
         const std::string physical = "t" + std::to_string(nextTable_++);
         std::string ddl = "CREATE TABLE " + q(physical) + " (";
         for (const auto& c : cols) ddl += quoteIdent(c.name) + " " + serverType(c.declared) + ", ";
-        conn_.exec(ddl + "corvex_riga bigint NOT NULL)");
+        // The table never changes once sent, and the sync analyses it:
+        // autovacuum would only scan and analyse it all again after the
+        // commit, competing with the reports that first read it.
+        conn_.exec(ddl +
+                   "corvex_riga bigint NOT NULL) WITH (autovacuum_enabled = false, "
+                   "toast.autovacuum_enabled = false)");
         const Sent sent = copyRows(f, table, cols, physical);
         createIndexes(physical, cols);
         conn_.exec("ANALYZE " + q(physical));
