@@ -146,6 +146,25 @@ std::string doubleText(double d) {
     return buf;
 }
 
+// A text column's value as the server stores it (nullopt: NULL).
+std::optional<std::string> storedText(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_column_int64(st, i));
+        case SQLITE_FLOAT:
+            return db::Value(sqlite3_column_double(st, i)).toText();
+        default: {
+            auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            std::string t =
+                normalisedText(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+            t.erase(std::remove(t.begin(), t.end(), '\0'), t.end());
+            return t;
+        }
+    }
+}
+
 // One value of column `kind` as COPY text; throws std::runtime_error (UTF-8)
 // for a value the column's type cannot hold.
 void appendValue(std::string& out, sqlite3_stmt* st, int i, Kind kind) {
@@ -209,17 +228,9 @@ void appendValue(std::string& out, sqlite3_stmt* st, int i, Kind kind) {
             out += doubleText(d);
             return;
         }
-        case Kind::Text: {
-            if (type == SQLITE_INTEGER) {
-                out += std::to_string(sqlite3_column_int64(st, i));
-            } else if (type == SQLITE_FLOAT) {
-                appendEscaped(out, db::Value(sqlite3_column_double(st, i)).toText());
-            } else {
-                const std::string_view t = text();
-                appendEscaped(out, normalisedText(t.data(), t.size()));
-            }
+        case Kind::Text:
+            appendEscaped(out, *storedText(st, i));
             return;
-        }
         case Kind::Bytes: {
             static const char hex[] = "0123456789abcdef";
             auto p = static_cast<const unsigned char*>(sqlite3_column_blob(st, i));
@@ -583,25 +594,6 @@ void Sync::syncTable(SqliteFile& f, const std::string& key, const std::string& t
         throw;
     } catch (const std::exception& e) {
         throw SyncError(key, table, causeOf(e, key));
-    }
-}
-
-// A text column's value as the server stores it (nullopt: NULL).
-std::optional<std::string> storedText(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
-        case SQLITE_NULL:
-            return std::nullopt;
-        case SQLITE_INTEGER:
-            return std::to_string(sqlite3_column_int64(st, i));
-        case SQLITE_FLOAT:
-            return db::Value(sqlite3_column_double(st, i)).toText();
-        default: {
-            auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            std::string t =
-                normalisedText(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
-            t.erase(std::remove(t.begin(), t.end(), '\0'), t.end());
-            return t;
-        }
     }
 }
 
