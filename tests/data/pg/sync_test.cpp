@@ -22,6 +22,7 @@
 #include "demo/demo.h"
 #include "support/data_folder.h"
 #include "support/pg_cluster.h"
+#include "support/pg_test_database.h"
 #include "support/scoped_env.h"
 
 namespace corvex::pg {
@@ -52,10 +53,7 @@ class PgSync : public ::testing::Test {
     void SetUp() override {
         test::PgCluster* cluster = test::PgCluster::shared();
         if (cluster == nullptr) GTEST_SKIP() << test::PgCluster::unavailable();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "sync_" + std::string(info->name());
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        url_ = cluster->createDatabase(name.substr(0, 60));
+        url_ = test::databaseForThisTest(*cluster, "sync");
         conn_.emplace(url_);
         folder_.emplace();
     }
